@@ -1,0 +1,148 @@
+#pragma once
+// Automation variant values and their conversion rules:
+//   Empty converts to 0, "" or false; Null raises 94 "Invalid use of Null";
+//   text that is not a number raises 13 "Type mismatch"; a value out of range raises
+//   6 "Overflow"; conversion to an integer rounds halfway values to the even integer.
+// A variant may also refer to another variant (by-reference argument); conversions
+// read through the reference.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+#include "platform/com/date.h"
+#include "platform/com/ptr.h"
+#include "platform/com/unknown.h"
+
+namespace com {
+
+struct IDispatch;
+
+enum class VarType : uint16_t {
+  Empty = 0,
+  Null = 1,
+  I2 = 2,
+  I4 = 3,
+  R8 = 5,
+  Currency = 6,
+  Date = 7,
+  String = 8,
+  Dispatch = 9,
+  Error = 10,
+  Bool = 11,
+  Variant = 12,  // only as a declared parameter type: any value
+  Unknown = 13,
+  UI1 = 17,
+  I8 = 20,
+  Array = 0x2000,  // array of variants
+};
+
+// Name of a type for messages ("Integer", "Long", "Double", ...).
+const char* VarTypeName(VarType t);
+
+class Variant;
+// A one-dimensional array of variants with a lower bound (usually 0).
+struct SafeArray {
+  int32_t lower_bound = 0;
+  std::vector<Variant> items;
+};
+
+class Variant {
+ public:
+  Variant() = default;
+  Variant(const Variant& o);
+  Variant(Variant&& o) noexcept = default;
+  Variant& operator=(const Variant& o);
+  Variant& operator=(Variant&& o) noexcept = default;
+  ~Variant();
+
+  // Typed constructors. Integers become I4, bool becomes Bool (-1/0), text String.
+  Variant(int16_t v) : type_(VarType::I2), value_(int64_t{v}) {}
+  Variant(int32_t v) : type_(VarType::I4), value_(int64_t{v}) {}
+  Variant(int64_t v) : type_(VarType::I8), value_(v) {}
+  Variant(uint8_t v) : type_(VarType::UI1), value_(int64_t{v}) {}
+  Variant(double v) : type_(VarType::R8), value_(v) {}
+  Variant(bool v) : type_(VarType::Bool), value_(int64_t{v ? -1 : 0}) {}
+  Variant(Date v) : type_(VarType::Date), value_(v.days) {}
+  Variant(std::string v) : type_(VarType::String), value_(std::move(v)) {}
+  Variant(std::string_view v) : Variant(std::string(v)) {}
+  Variant(const char* v) : Variant(std::string(v)) {}
+  Variant(Ptr<IDispatch> v);
+  Variant(Ptr<IUnknown> v);
+  Variant(SafeArray v);
+
+  static Variant Null();
+  // An omitted optional argument (VT_ERROR with DISP_E_PARAMNOTFOUND).
+  static Variant Missing();
+  // Currency from its scaled value (ten-thousandths).
+  static Variant FromCurrency(int64_t scaled);
+  // A by-reference argument: reads and writes go to `target`, which must outlive it.
+  static Variant Ref(Variant* target);
+
+  // Type of the value, looking through a reference.
+  VarType type() const { return Deref().type_; }
+  bool is_ref() const { return type_ == VarType::Variant; }
+  bool is_empty() const { return type() == VarType::Empty; }
+  bool is_null() const { return type() == VarType::Null; }
+  bool is_missing() const;
+  bool is_object() const { return type() == VarType::Dispatch || type() == VarType::Unknown; }
+  // The referenced variant (or this one).
+  const Variant& Deref() const;
+  Variant& Deref();
+  // A copy of the value, never a reference.
+  Variant Value() const { return Deref(); }
+
+  // Conversions (automation rules; raise com::Error).
+  int16_t ToI2() const;
+  int32_t ToI4() const;
+  int64_t ToI8() const;
+  uint8_t ToUI1() const;
+  double ToR8() const;
+  bool ToBool() const;
+  std::string ToString() const;
+  Date ToDate() const;
+  int64_t ToCurrency() const;  // scaled by 10000
+  // Object values; Empty and Null raise 424 "Object required". A null object is allowed.
+  Ptr<IUnknown> ToUnknown() const;
+  Ptr<IDispatch> ToDispatch() const;
+  template <class I>
+  Ptr<I> ToObject() const {
+    Ptr<IUnknown> u = ToUnknown();
+    return u ? u.As<I>() : Ptr<I>();
+  }
+  const SafeArray& ToArray() const;  // 13 when not an array
+  SafeArray& MutableArray();
+
+  // Converts to the given type (Variant: unchanged copy). Raises like the To* above.
+  Variant ConvertTo(VarType t) const;
+
+  // Exact comparison of type and value, for tests.
+  friend bool operator==(const Variant& a, const Variant& b);
+
+ private:
+  using Storage = std::variant<std::monostate, int64_t, double, std::string, Ptr<IUnknown>,
+                               std::unique_ptr<SafeArray>, Variant*>;
+  Variant(VarType t, Storage s) : type_(t), value_(std::move(s)) {}
+
+  VarType type_ = VarType::Empty;
+  Storage value_;
+};
+
+// Integer conversion of a double, halfway values to the even integer; Overflow
+// outside [lo, hi].
+int64_t RoundToInteger(double v, int64_t lo, int64_t hi);
+// Rounds to `decimals` places, halfway values to the even last digit, judged on the
+// value's shortest decimal form (so 2.675 with 2 places gives 2.68 as written, not
+// 2.67 as stored). Negative decimals are not allowed.
+double RoundHalfEven(double v, int decimals);
+// Text of a double as the platform prints it: up to 15 significant digits, no
+// trailing zeros, exponent form for very large or small values.
+std::string FormatDouble(double v);
+
+}  // namespace com
+
+// Objects held in variants are used through IDispatch; make it complete for callers.
+#include "platform/com/dispatch.h"
