@@ -3,8 +3,7 @@
 //
 //   class Foo : public com::Object<IFoo, IBar> { ... };
 //
-// answers to IUnknown and to every listed interface (and their bases' IIDs if the
-// interface declares them in kAlsoIids). Objects start with one reference, owned by
+// answers to IUnknown and to every listed interface, with their aliases and bases. Objects start with one reference, owned by
 // whoever called `new` (use MakeObject).
 
 #include <atomic>
@@ -53,18 +52,24 @@ class Object : public Interfaces... {
   };
   using First = typename Head<Interfaces...>::Type;
 
+  // An interface answers to its own identifier, to an alias it declares
+  // (kAliasIid: an earlier identifier of the same interface) and to the identifiers
+  // of the interface it derives from (Base).
   template <class I>
   bool Match(const Guid& iid, void** out) {
-    if (iid == I::kIid) {
+    if (MatchesOrDerives<I>(iid)) {
       *out = static_cast<I*>(this);
       return true;
     }
-    if constexpr (requires { I::kBaseIid; }) {
-      if (iid == I::kBaseIid) {
-        *out = static_cast<I*>(this);
-        return true;
-      }
+    return false;
+  }
+  template <class I>
+  static bool MatchesOrDerives(const Guid& iid) {
+    if (iid == I::kIid) return true;
+    if constexpr (requires { I::kAliasIid; }) {
+      if (iid == I::kAliasIid) return true;
     }
+    if constexpr (requires { typename I::Base; }) return MatchesOrDerives<typename I::Base>(iid);
     return false;
   }
 

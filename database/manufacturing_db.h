@@ -1,0 +1,82 @@
+#pragma once
+// The manufacturing database for the embedded SQLite provider: its schema, a sample
+// company and the stored procedures the order components call.
+//
+// Creating a database:
+//   database::CreateDatabase("/data/mom.db", /*with_sample=*/true, /*overwrite=*/false);
+//   then connect with ado::ConnectionString::ForSqliteFile("/data/mom.db").
+//
+// Stored procedures (provider "SQLite", called with adCmdStoredProc, the return value
+// first, then the inputs in this order). Every one returns 0 on success or one of the
+// ReturnCode values below; a refused call changes nothing. A token (Krts argument) is
+// the row's version as the component reads it, convert(char,convert(money,Krts),2);
+// trailing blanks do not matter and an empty token skips the check.
+//
+//   Usp_SF_UpdOpTransformDecQty (iOpMdId INT, fNetChgQty DECIMAL, Krts VARCHAR(30))
+//       Adds the change to the operation-move line's Qty and to the TransOutQty of the
+//       routing line it moves out of (the line's MoRoutingDId). The token is the move
+//       line's.
+//   Usp_SF_UpdMRoutingQty (Type TINYINT, MoRoutingDId INT, fNetChgQty DECIMAL, Krts VARCHAR(30))
+//       Adds the change to a quantity of a routing line (sfc_moroutingdetail):
+//         1 QualifiedQty   2 ScrapQty   3 RefusedQty   4 BalQualifiedQty   5 TransOutQty
+//         6 CompleteQty and QualifiedQty (finished quantity reported at the last operation)
+//       Other types: kFailed. The order line being closed: kOrderClosed.
+//   Usp_MO_UpdMoQty (Type TINYINT, iMoDId INT, fNetChgQty DECIMAL, IsChk BIT, Krts VARCHAR(30),
+//                    CurDate DATETIME)
+//       1 received quantity (QualifiedInQty; CurDate kept as LastInDate),
+//       2 quantity reported for inspection (DeclaredQty; CurDate kept as LastDeclareDate);
+//       other types kFailed.
+//       With IsChk the result may not exceed the order quantity (kReceiptExceedsOrder,
+//       kNothingToInspect); a receipt never goes below zero (kReceiptBelowZero).
+//   Usp_MO_UpdMoAllocateTxQty (Type TINYINT, MoAllocateId INT, fNetChgQty DECIMAL, bChk BIT,
+//                              Krts VARCHAR(30))
+//       1 issued quantity (IssQty), 2 inspected quantity (InspQty), other types kFailed;
+//       a deleted component kAllocationDeleted, checked before kOrderClosed. With bChk the
+//       result may not exceed the planned quantity (kIssueExceedsPlan,
+//       kNothingToInspect); issues never go below zero (kReturnExceedsIssued).
+//
+// Quantities are kept to six decimals. A null quantity change counts as zero, a null
+// flag as false, a null token as empty.
+//
+// The procedures are registered when this library is loaded; RegisterProcedures does
+// it again on demand and may be called any number of times.
+
+#include <cstdint>
+#include <string>
+
+namespace database {
+
+// Version of the schema, kept in the file's user_version.
+inline constexpr int kSchemaVersion = 1;
+
+enum ReturnCode : int32_t {
+  kOk = 0,
+  kRowChanged = 90001,           // no such row, or it changed since it was read
+  kFailed = 90002,               // request not understood (unknown type)
+  kOrderClosed = 90004,
+  kAllocationDeleted = 90005,
+  kReceiptExceedsOrder = 90006,
+  kIssueExceedsPlan = 90007,
+  kReturnExceedsIssued = 90009,
+  kReceiptBelowZero = 90011,
+  kNothingToInspect = 90015,
+};
+
+// The message shown to users for a return code ("" for kOk, a generic one for codes
+// not listed above).
+std::string ReturnCodeMessage(int32_t code);
+
+// Creates a database file at `path` with the schema and, with `with_sample`, the
+// sample company. An existing file is replaced with `overwrite` and otherwise left
+// alone: std::runtime_error. Also raises std::runtime_error when the file cannot be
+// written; a half-made file is removed.
+void CreateDatabase(const std::string& path, bool with_sample, bool overwrite);
+
+// Registers the stored procedures with the SQLite provider. Idempotent.
+void RegisterProcedures();
+
+// The DDL and the sample data as text, for tools that build databases themselves.
+const char* SchemaSql();
+const char* SampleSql();
+
+}  // namespace database

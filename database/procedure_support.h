@@ -1,0 +1,50 @@
+#pragma once
+// What the stored procedures share: reading their arguments, checking row tokens and
+// keeping quantities to the stored precision.
+
+#include <cstdint>
+#include <initializer_list>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/ado/procedure_catalog.h"
+#include "platform/com/variant.h"
+
+namespace database {
+
+// The procedure's arguments with the lenient reading the callers rely on: a null
+// quantity is zero, a null flag false, a null token empty. Raises std::runtime_error
+// when the caller passed fewer arguments than the procedure takes.
+class ProcedureArgs {
+ public:
+  ProcedureArgs(std::string_view procedure, std::span<const com::Variant> args, size_t expected);
+
+  int32_t Int(size_t i) const;
+  double Quantity(size_t i) const;
+  bool Flag(size_t i) const;
+  std::string Text(size_t i) const;
+  const com::Variant& Raw(size_t i) const { return args_[i]; }
+
+ private:
+  std::span<const com::Variant> args_;
+};
+
+// Quantities are DECIMAL(28,6): rounding every result to six places keeps sums such as
+// 9.9 + 0.1 equal to 10 when they are compared with a limit.
+double RoundQuantity(double v);
+// A null column reads as zero.
+double QuantityOf(const com::Variant& v);
+
+// Whether a caller's token still matches the row's version, the token being the
+// version as the component reads it (convert(char,convert(money,Krts),2)). An empty or
+// all-blank token matches any version; trailing blanks are ignored on both sides.
+bool TokenMatches(std::string_view token, const com::Variant& row_krts);
+
+// Reads one row; nullopt when there is none.
+std::optional<std::vector<com::Variant>> QueryRow(ado::ProcedureContext& db, std::string_view sql,
+                                                  std::initializer_list<com::Variant> params);
+
+}  // namespace database

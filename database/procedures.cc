@@ -1,0 +1,23 @@
+#include <mutex>
+
+#include "database/manufacturing_db.h"
+#include "database/procedures_internal.h"
+
+namespace database {
+
+void RegisterProcedures() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    RegisterOrderProcedures();
+    RegisterShopFloorProcedures();
+  });
+}
+
+namespace {
+// Programs that link this library find the procedures without calling anything.
+const struct Registrar {
+  Registrar() { RegisterProcedures(); }
+} registrar;
+}  // namespace
+
+}  // namespace database

@@ -1,0 +1,19 @@
+#pragma once
+// Dates as SQLite keeps them: ISO text "YYYY-MM-DD HH:MM:SS" with ".fff" milliseconds
+// when there are any.
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/com/date.h"
+
+namespace ado::sqlite {
+
+std::string DateText(com::Date date);
+// Accepts what com::ParseDate accepts, keeping milliseconds; nullopt if not a date.
+std::optional<com::Date> ParseDateText(std::string_view text);
+// The local time now, always with milliseconds.
+std::string CurrentTimeText();
+
+}  // namespace ado::sqlite

@@ -1,0 +1,544 @@
+#include "platform/ado/sqlite/dialect.h"
+
+#include <cstdio>
+#include <map>
+
+#include "platform/ado/error.h"
+#include "platform/ado/sqlite/sql_tokenizer.h"
+#include "platform/ado/text.h"
+
+namespace ado::sqlite {
+
+namespace {
+
+using Range = std::pair<size_t, size_t>;  // [first, end) token indices
+
+bool IsWord(const Token& t, std::string_view w) { return t.kind == TokenKind::kWord && EqualsIgnoreCase(t.text, w); }
+bool IsPunct(const Token& t, std::string_view p) { return t.kind == TokenKind::kPunct && t.text == p; }
+bool IsName(const Token& t) { return t.kind == TokenKind::kWord || t.kind == TokenKind::kQuotedName; }
+
+bool IsAnyWord(const Token& t, std::initializer_list<std::string_view> words) {
+  for (std::string_view w : words)
+    if (IsWord(t, w)) return true;
+  return false;
+}
+
+// Words that end a select list at its own nesting depth.
+bool EndsSelectList(const Token& t) {
+  return IsAnyWord(t, {"from", "into", "where", "group", "having", "order", "union", "except", "intersect",
+                       "limit", "window"});
+}
+
+// Words that cannot be a table alias in a FROM clause.
+bool IsClauseWord(const Token& t) {
+  return IsAnyWord(t, {"join", "inner", "left", "right", "full", "outer", "cross", "natural", "on", "using",
+                       "where", "group", "order", "having", "union", "except", "intersect", "limit", "with"});
+}
+
+// Table hints that SQLite has no use for: WITH (NOLOCK) and the like.
+bool IsTableHint(const Token& t) {
+  return IsAnyWord(t, {"nolock", "readuncommitted", "readcommitted", "rowlock", "updlock", "holdlock", "paglock",
+                       "tablock", "tablockx", "xlock", "readpast", "serializable", "repeatableread"});
+}
+
+std::string Unquote(const Token& t) {
+  if (t.kind != TokenKind::kQuotedName && t.kind != TokenKind::kString) return std::string(t.text);
+  if (t.text.size() < 2) return {};
+  char close = t.text.back();
+  std::string out;
+  std::string_view inner = t.text.substr(1, t.text.size() - 2);
+  for (size_t i = 0; i < inner.size(); ++i) {
+    out += inner[i];
+    if (inner[i] == close && close != ']' && i + 1 < inner.size() && inner[i + 1] == close) ++i;
+  }
+  return out;
+}
+
+std::string QuoteName(std::string_view name) {
+  std::string out = "\"";
+  for (char c : name) {
+    if (c == '"') out += '"';
+    out += c;
+  }
+  return out + "\"";
+}
+
+// Navigation over a token list, shared by translation and result analysis.
+class TokenView {
+ public:
+  explicit TokenView(std::string_view sql) : tokens_(Tokenize(sql)) {}
+
+  size_t size() const { return tokens_.size(); }
+  const Token& operator[](size_t i) const { return tokens_[i]; }
+
+  // First significant token at or after `i` (before `end`), else `end`.
+  size_t First(size_t i, size_t end) const {
+    while (i < end && !tokens_[i].significant()) ++i;
+    return i;
+  }
+  size_t Next(size_t i, size_t end) const { return i >= end ? end : First(i + 1, end); }
+  // Last significant token in [begin, end), else `end`.
+  size_t Last(size_t begin, size_t end) const {
+    for (size_t i = end; i > begin; --i)
+      if (tokens_[i - 1].significant()) return i - 1;
+    return end;
+  }
+  std::vector<size_t> Significant(size_t begin, size_t end) const {
+    std::vector<size_t> out;
+    for (size_t i = begin; i < end; ++i)
+      if (tokens_[i].significant()) out.push_back(i);
+    return out;
+  }
+  // The ')' that closes the '(' at `open`, else `end`.
+  size_t MatchParen(size_t open, size_t end) const {
+    int depth = 0;
+    for (size_t i = open; i < end; ++i) {
+      if (IsPunct(tokens_[i], "(")) ++depth;
+      if (IsPunct(tokens_[i], ")") && --depth == 0) return i;
+    }
+    return end;
+  }
+  // The token that ends the select list starting at `begin`: a clause word or ';' at
+  // the list's own depth, or the ')' that closes an enclosing parenthesis.
+  size_t SelectListEnd(size_t begin, size_t end) const {
+    int depth = 0;
+    for (size_t i = begin; i < end; ++i) {
+      const Token& t = tokens_[i];
+      if (IsPunct(t, "(")) {
+        ++depth;
+      } else if (IsPunct(t, ")")) {
+        if (depth == 0) return i;
+        --depth;
+      } else if (depth == 0 && (IsPunct(t, ";") || EndsSelectList(t))) {
+        return i;
+      }
+    }
+    return end;
+  }
+  // The ';' at depth 0 that ends the statement containing `begin`, else `end`.
+  size_t StatementEnd(size_t begin, size_t end) const {
+    int depth = 0;
+    for (size_t i = begin; i < end; ++i) {
+      if (IsPunct(tokens_[i], "(")) ++depth;
+      if (IsPunct(tokens_[i], ")")) --depth;
+      if (depth <= 0 && IsPunct(tokens_[i], ";")) return i;
+    }
+    return end;
+  }
+  // Comma-separated items of [begin, end) at depth 0; the commas are between them.
+  std::vector<Range> SplitItems(size_t begin, size_t end) const {
+    std::vector<Range> items;
+    int depth = 0;
+    size_t start = begin;
+    for (size_t i = begin; i < end; ++i) {
+      if (IsPunct(tokens_[i], "(")) ++depth;
+      if (IsPunct(tokens_[i], ")")) --depth;
+      if (depth == 0 && IsPunct(tokens_[i], ",")) {
+        items.push_back({start, i});
+        start = i + 1;
+      }
+    }
+    items.push_back({start, end});
+    return items;
+  }
+  // Skips DISTINCT or ALL right after SELECT; returns where the items begin.
+  size_t SkipSetQuantifier(size_t begin, size_t end) const {
+    size_t f = First(begin, end);
+    return f < end && IsAnyWord(tokens_[f], {"distinct", "all"}) ? f + 1 : begin;
+  }
+
+ private:
+  std::vector<Token> tokens_;
+};
+
+// One select item split into its expression and its alias.
+struct SelectItem {
+  size_t expr_first = 0, expr_end = 0;  // significant bounds of the expression
+  std::string alias;                    // unquoted; empty when none
+  bool equals_form = false;             // written "Alias = expr"
+  size_t alias_token = 0;
+};
+
+SelectItem ParseItem(const TokenView& v, Range item) {
+  SelectItem out;
+  std::vector<size_t> sig = v.Significant(item.first, item.second);
+  if (sig.empty()) {
+    out.expr_first = out.expr_end = item.first;
+    return out;
+  }
+  out.expr_first = sig.front();
+  out.expr_end = sig.back() + 1;
+  const Token& first = v[sig[0]];
+  if (sig.size() >= 3 && (IsName(first) || first.kind == TokenKind::kString) && IsPunct(v[sig[1]], "=") &&
+      !IsAnyWord(first, {"case", "not", "exists"})) {
+    out.equals_form = true;
+    out.alias = Unquote(first);
+    out.alias_token = sig[0];
+    out.expr_first = sig[2];
+    return out;
+  }
+  if (sig.size() >= 2) {
+    const Token& last = v[sig.back()];
+    const Token& before = v[sig[sig.size() - 2]];
+    bool last_is_alias = (IsName(last) || last.kind == TokenKind::kString) &&
+                         !IsAnyWord(last, {"end", "null", "true", "false"});
+    if (last_is_alias && IsWord(before, "as") && sig.size() >= 3) {
+      out.alias = Unquote(last);
+      out.alias_token = sig.back();
+      out.expr_end = sig[sig.size() - 3] + 1;
+    } else if (last_is_alias && last.kind != TokenKind::kString &&
+               (IsName(before) || before.kind == TokenKind::kNumber || before.kind == TokenKind::kString ||
+                IsPunct(before, ")")) &&
+               !IsAnyWord(before, {"as", "collate", "not", "is", "and", "or", "like", "in", "else", "then"})) {
+      out.alias = Unquote(last);
+      out.alias_token = sig.back();
+      out.expr_end = sig[sig.size() - 2] + 1;
+    }
+  }
+  return out;
+}
+
+struct SourceTable {
+  std::string name;  // empty for a subquery
+  std::string alias;
+};
+
+class Translator {
+ public:
+  Translator(std::string_view sql, const SchemaLookup& schema) : sql_(sql), v_(sql), schema_(schema) {}
+
+  std::string Run() { return Emit(0, v_.size(), true); }
+
+ private:
+  std::string Text(size_t begin, size_t end) const {
+    std::string out;
+    for (size_t i = begin; i < end && i < v_.size(); ++i) out += v_[i].text;
+    return out;
+  }
+
+  // Translated text of tokens [begin, end). Statement-level rewrites (SELECT INTO)
+  // apply only at `top_level`.
+  std::string Emit(size_t begin, size_t end, bool top_level) {
+    std::string out;
+    bool at_start = top_level;
+    size_t i = begin;
+    while (i < end) {
+      const Token& t = v_[i];
+      if (!t.significant()) {
+        out += t.text;
+        ++i;
+        continue;
+      }
+      if (IsPunct(t, ";")) {
+        out += t.text;
+        ++i;
+        at_start = top_level;
+        continue;
+      }
+      bool statement_start = at_start;
+      at_start = false;
+      if (t.kind == TokenKind::kWord) {
+        if (IsWord(t, "select")) {
+          size_t list_end = v_.SelectListEnd(i + 1, end);
+          if (statement_start && list_end < end && IsWord(v_[list_end], "into")) {
+            size_t stmt_end = v_.StatementEnd(i, end);
+            out += SelectInto(i, list_end, stmt_end);
+            i = stmt_end;
+            continue;
+          }
+          out += t.text;
+          out += EmitSelectList(i + 1, list_end);
+          i = list_end;
+          continue;
+        }
+        size_t after = 0;
+        if (MatchMoneyText(i, end, &after)) {
+          out += EmitMoneyText(i, end);
+          i = after;
+          continue;
+        }
+        if (MatchGetDate(i, end, &after)) {
+          out += std::string(kCurrentTimeFunction) + "()";
+          i = after;
+          continue;
+        }
+        if (MatchTableHint(i, end, &after)) {
+          i = after;
+          continue;
+        }
+        if (t.text[0] == '#') {
+          out += QuoteName(t.text);
+          ++i;
+          continue;
+        }
+        if (IsWord(t, "create")) {
+          size_t a = v_.Next(i, end);
+          size_t b = v_.Next(a, end);
+          if (b < end && IsWord(v_[a], "table") && v_[b].kind == TokenKind::kWord && v_[b].text[0] == '#') {
+            out += t.text;
+            out += " TEMP";
+            ++i;
+            continue;
+          }
+        }
+        if ((t.text == "N" || t.text == "n") && i + 1 < end && v_[i + 1].kind == TokenKind::kString) {
+          ++i;  // N'text': SQLite text is Unicode already
+          continue;
+        }
+      }
+      out += t.text;
+      ++i;
+    }
+    return out;
+  }
+
+  // A select list with "Alias = expr" items rewritten to "expr AS Alias".
+  std::string EmitSelectList(size_t begin, size_t end) {
+    size_t items_begin = v_.SkipSetQuantifier(begin, end);
+    std::string out = Emit(begin, items_begin, false);
+    std::vector<Range> items = v_.SplitItems(items_begin, end);
+    for (size_t k = 0; k < items.size(); ++k) {
+      if (k > 0) out += ",";
+      auto [b, e] = items[k];
+      SelectItem item = ParseItem(v_, items[k]);
+      if (item.equals_form) {
+        out += Text(b, item.alias_token);
+        out += Emit(item.expr_first, item.expr_end, false);
+        out += " AS ";
+        out += v_[item.alias_token].text;
+        out += Text(item.expr_end, e);
+      } else {
+        out += Emit(b, e, false);
+      }
+    }
+    return out;
+  }
+
+  // convert(char, convert(money, X), 2): sets *after past the outer ')'.
+  bool MatchMoneyText(size_t i, size_t end, size_t* after, Range* inner = nullptr) const {
+    if (!IsWord(v_[i], "convert")) return false;
+    size_t a = v_.Next(i, end), b = v_.Next(a, end), c = v_.Next(b, end), d = v_.Next(c, end);
+    size_t e = v_.Next(d, end), f = v_.Next(e, end), g = v_.Next(f, end);
+    if (g >= end || !IsPunct(v_[a], "(") || !IsWord(v_[b], "char") || !IsPunct(v_[c], ",") ||
+        !IsWord(v_[d], "convert") || !IsPunct(v_[e], "(") || !IsWord(v_[f], "money") || !IsPunct(v_[g], ","))
+      return false;
+    size_t close = v_.MatchParen(e, end);
+    size_t h = v_.Next(close, end), m = v_.Next(h, end), n = v_.Next(m, end);
+    if (n >= end || !IsPunct(v_[h], ",") || v_[m].text != "2" || !IsPunct(v_[n], ")")) return false;
+    if (v_.First(g + 1, close) == close) return false;  // no operand
+    *after = n + 1;
+    if (inner) *inner = {g + 1, close};
+    return true;
+  }
+
+  std::string EmitMoneyText(size_t i, size_t end) {
+    size_t after = 0;
+    Range inner;
+    MatchMoneyText(i, end, &after, &inner);
+    size_t first = v_.First(inner.first, inner.second);
+    size_t last = v_.Last(inner.first, inner.second);
+    return std::string(kMoneyTextFunction) + "(" + Emit(first, last + 1, false) + ")";
+  }
+
+  bool MatchGetDate(size_t i, size_t end, size_t* after) const {
+    if (!IsWord(v_[i], "getdate")) return false;
+    size_t a = v_.Next(i, end), b = v_.Next(a, end);
+    if (b >= end || !IsPunct(v_[a], "(") || !IsPunct(v_[b], ")")) return false;
+    *after = b + 1;
+    return true;
+  }
+
+  // WITH (NOLOCK[, ...]) after a table name.
+  bool MatchTableHint(size_t i, size_t end, size_t* after) const {
+    if (!IsWord(v_[i], "with")) return false;
+    size_t open = v_.Next(i, end);
+    if (open >= end || !IsPunct(v_[open], "(")) return false;
+    size_t close = v_.MatchParen(open, end);
+    if (close >= end) return false;
+    std::vector<size_t> inside = v_.Significant(open + 1, close);
+    if (inside.empty()) return false;
+    for (size_t k : inside)
+      if (!IsTableHint(v_[k]) && !IsPunct(v_[k], ",")) return false;
+    *after = close + 1;
+    return true;
+  }
+
+  std::vector<SourceTable> FromTables(size_t from, size_t end) const {
+    std::vector<SourceTable> tables;
+    bool expect_table = true;
+    size_t i = v_.Next(from, end);
+    while (i < end) {
+      const Token& t = v_[i];
+      if (IsAnyWord(t, {"where", "group", "order", "having", "union", "except", "intersect", "limit"})) break;
+      if (expect_table && (IsName(t) || IsPunct(t, "("))) {
+        SourceTable table;
+        size_t j;
+        if (IsPunct(t, "(")) {
+          j = v_.Next(v_.MatchParen(i, end), end);
+        } else {
+          table.name = Unquote(t);
+          j = v_.Next(i, end);
+          while (j < end && IsPunct(v_[j], ".")) {  // schema.table: the last part names it
+            size_t k = v_.Next(j, end);
+            if (k >= end) break;
+            table.name = Unquote(v_[k]);
+            j = v_.Next(k, end);
+          }
+        }
+        if (j < end && IsWord(v_[j], "as")) j = v_.Next(j, end);
+        if (j < end && IsName(v_[j]) && !IsClauseWord(v_[j])) {
+          table.alias = Unquote(v_[j]);
+          j = v_.Next(j, end);
+        }
+        tables.push_back(std::move(table));
+        expect_table = false;
+        i = j;
+        continue;
+      }
+      if (IsPunct(t, ",") || IsWord(t, "join")) expect_table = true;
+      if (IsPunct(t, "(")) i = v_.MatchParen(i, end);
+      i = v_.Next(i, end);
+    }
+    return tables;
+  }
+
+  const std::vector<DeclaredColumn>& Columns(const std::string& table) {
+    auto key = AsciiLower(table);
+    auto it = schema_cache_.find(key);
+    if (it == schema_cache_.end())
+      it = schema_cache_.emplace(key, schema_ ? schema_(table) : std::vector<DeclaredColumn>{}).first;
+    return it->second;
+  }
+
+  std::string DeclaredType(const std::string& qualifier, const std::string& column,
+                           const std::vector<SourceTable>& tables) {
+    for (const SourceTable& t : tables) {
+      if (t.name.empty()) continue;
+      if (!qualifier.empty() && !EqualsIgnoreCase(qualifier, t.alias) && !EqualsIgnoreCase(qualifier, t.name))
+        continue;
+      for (const DeclaredColumn& c : Columns(t.name))
+        if (EqualsIgnoreCase(c.name, column)) return c.type;
+    }
+    return {};
+  }
+
+  // IDENTITY(type, 1, 1); raises for another seed or increment.
+  bool IsIdentity(const std::vector<size_t>& sig) const {
+    if (sig.size() != 8 || !IsWord(v_[sig[0]], "identity") || !IsPunct(v_[sig[1]], "(") ||
+        !IsPunct(v_[sig[3]], ",") || !IsPunct(v_[sig[5]], ","))
+      return false;
+    if (v_[sig[4]].text != "1" || v_[sig[6]].text != "1")
+      Raise(kErrProvider, "IDENTITY is supported only with seed 1 and increment 1", std::string(sql_));
+    return true;
+  }
+
+  std::string SelectInto(size_t select, size_t into, size_t stmt_end) {
+    size_t target = v_.Next(into, stmt_end);
+    if (target >= stmt_end || !IsName(v_[target]))
+      Raise(kErrProvider, "SELECT INTO needs a table name", std::string(sql_));
+    bool temporary = v_[target].text[0] == '#';
+    std::string target_sql = temporary ? QuoteName(v_[target].text) : std::string(v_[target].text);
+    size_t from = v_.Next(target, stmt_end);
+    std::vector<SourceTable> tables;
+    if (from < stmt_end && IsWord(v_[from], "from")) tables = FromTables(from, stmt_end);
+
+    size_t items_begin = v_.SkipSetQuantifier(select + 1, into);
+    std::string quantifier = Text(select + 1, items_begin);
+    std::string definitions, names, expressions, identity;
+    auto append = [](std::string& list, const std::string& item) {
+      if (!list.empty()) list += ", ";
+      list += item;
+    };
+    for (Range range : v_.SplitItems(items_begin, into)) {
+      SelectItem item = ParseItem(v_, range);
+      std::vector<size_t> sig = v_.Significant(item.expr_first, item.expr_end);
+      if (sig.empty()) Raise(kErrProvider, "SELECT INTO has an empty select item", std::string(sql_));
+      std::string name = item.alias;
+      std::string type;
+      if (IsIdentity(sig)) {
+        if (name.empty()) Raise(kErrProvider, "The IDENTITY column of SELECT INTO needs a name", std::string(sql_));
+        identity = QuoteName(name);
+        append(definitions, identity + " INTEGER PRIMARY KEY AUTOINCREMENT");
+        continue;
+      }
+      bool column_ref = IsName(v_[sig.back()]) && sig.size() % 2 == 1;
+      for (size_t k = 1; column_ref && k < sig.size(); k += 2) column_ref = IsPunct(v_[sig[k]], ".");
+      size_t after = 0;
+      if (column_ref) {
+        std::string column = Unquote(v_[sig.back()]);
+        std::string qualifier = sig.size() >= 3 ? Unquote(v_[sig[sig.size() - 3]]) : std::string();
+        if (name.empty()) name = column;
+        type = DeclaredType(qualifier, column, tables);
+      } else if (MatchGetDate(sig[0], item.expr_end, &after) && after == item.expr_end) {
+        type = "DATETIME";
+      } else if (MatchMoneyText(sig[0], item.expr_end, &after) && after == item.expr_end) {
+        type = "CHAR(30)";
+      } else if (IsWord(v_[sig[0]], "cast") && sig.size() >= 5 && IsPunct(v_[sig.back()], ")")) {
+        size_t as = sig.size() - 2;
+        while (as > 1 && !IsWord(v_[sig[as]], "as")) --as;
+        if (as > 1) type = Text(sig[as + 1], sig.back());
+      }
+      if (name.empty())
+        Raise(kErrProvider, "A select item of SELECT INTO has no column name: " + Text(sig.front(), sig.back() + 1),
+              std::string(sql_));
+      append(definitions, type.empty() ? QuoteName(name) : QuoteName(name) + " " + type);
+      append(names, QuoteName(name));
+      append(expressions, Emit(item.expr_first, item.expr_end, false));
+    }
+    if (names.empty()) {  // only the identity column: one generated row per source row
+      if (identity.empty()) Raise(kErrProvider, "SELECT INTO selects no columns", std::string(sql_));
+      names = identity;
+      expressions = "NULL";
+    }
+    std::string out = "CREATE ";
+    if (temporary) out += "TEMP ";
+    out += "TABLE " + target_sql + " (" + definitions + ");\n";
+    out += "INSERT INTO " + target_sql + " (" + names + ") SELECT" + quantifier;
+    if (quantifier.empty() || quantifier.back() != ' ') out += " ";
+    out += expressions;
+    if (from < stmt_end) out += " " + Emit(from, stmt_end, false);
+    return out;
+  }
+
+  std::string_view sql_;
+  TokenView v_;
+  const SchemaLookup& schema_;
+  std::map<std::string, std::vector<DeclaredColumn>> schema_cache_;
+};
+
+}  // namespace
+
+std::string Translate(std::string_view sql, const SchemaLookup& schema) { return Translator(sql, schema).Run(); }
+
+std::string MoneyText(int64_t row_version) {
+  // The magnitude as unsigned so that the most negative value has one too.
+  uint64_t magnitude = row_version < 0 ? 0 - static_cast<uint64_t>(row_version) : static_cast<uint64_t>(row_version);
+  char buf[48];
+  int n = std::snprintf(buf, sizeof buf, "%s%llu.%04llu", row_version < 0 ? "-" : "",
+                        static_cast<unsigned long long>(magnitude / 10000),
+                        static_cast<unsigned long long>(magnitude % 10000));
+  std::string text(buf, static_cast<size_t>(n));
+  if (text.size() < 30) text.append(30 - text.size(), ' ');
+  return text;
+}
+
+std::vector<int> CurrentTimeColumns(std::string_view statement) {
+  TokenView v(statement);
+  size_t end = v.size();
+  size_t select = v.First(0, end);
+  if (select >= end || !IsWord(v[select], "select")) return {};
+  size_t list_end = v.SelectListEnd(select + 1, end);
+  std::vector<int> columns;
+  std::vector<Range> items = v.SplitItems(v.SkipSetQuantifier(select + 1, list_end), list_end);
+  for (size_t k = 0; k < items.size(); ++k) {
+    SelectItem item = ParseItem(v, items[k]);
+    std::vector<size_t> sig = v.Significant(item.expr_first, item.expr_end);
+    if (!sig.empty() && IsPunct(v[sig.back()], "*")) break;  // columns after it cannot be placed
+    if (sig.size() == 3 && (IsWord(v[sig[0]], kCurrentTimeFunction) || IsWord(v[sig[0]], "getdate")) &&
+        IsPunct(v[sig[1]], "(") && IsPunct(v[sig[2]], ")"))
+      columns.push_back(static_cast<int>(k));
+  }
+  return columns;
+}
+
+}  // namespace ado::sqlite

@@ -1,0 +1,59 @@
+#pragma once
+// Translation of the component's statements (written for SQL Server) into SQLite SQL.
+//
+// The text is tokenized (string literals with '' escapes, "quoted", [bracketed] and
+// `backquoted` names, -- and /* */ comments), so nothing inside a literal or a comment
+// is ever rewritten. Keywords are matched without regard to case. Supported subset:
+//
+//   convert(char, convert(money, X), 2)   -> mom_money_text(X): a row version printed
+//                                            as money with four decimals, 30 wide
+//   getdate()                             -> mom_getdate(): local 'YYYY-MM-DD HH:MM:SS.fff'
+//   #name                                 -> "#name", a connection's temporary table;
+//                                            CREATE TABLE #name becomes CREATE TEMP TABLE
+//   SELECT [IDENTITY(int,1,1) AS C,] items INTO target FROM ...
+//                                         -> CREATE [TEMP] TABLE target (C INTEGER PRIMARY
+//                                            KEY AUTOINCREMENT, item columns with the
+//                                            declared types of their source columns);
+//                                            INSERT INTO target (...) SELECT items FROM ...
+//   SELECT ..., Alias = expr, ... FROM    -> expr AS Alias (top-level select items only)
+//   N'text'                               -> 'text'
+//
+// Everything else (cast, coalesce, "?" markers, SQLite DDL, scripts) passes unchanged.
+// A SELECT INTO yields two statements separated by ';', so callers run the result as
+// a script.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace ado::sqlite {
+
+inline constexpr std::string_view kMoneyTextFunction = "mom_money_text";
+inline constexpr std::string_view kCurrentTimeFunction = "mom_getdate";
+
+struct DeclaredColumn {
+  std::string name;
+  std::string type;  // as declared, e.g. "VARCHAR(20)"; empty when none
+};
+
+// Columns of a table as declared, in order; empty when there is no such table. Needed
+// by SELECT INTO, which copies the declared types of the selected columns.
+using SchemaLookup = std::function<std::vector<DeclaredColumn>(std::string_view table)>;
+
+// Translates statement text. Raises ado::Error (provider error) for a construct of the
+// subset used in a way it does not support (e.g. IDENTITY with a seed other than 1).
+std::string Translate(std::string_view sql, const SchemaLookup& schema);
+
+// How SQL Server prints a row version converted to money with style 2: the integer in
+// ten-thousandths with exactly four decimals, no separators, a minus sign when
+// negative, blank-padded to the 30 characters of a plain char.
+std::string MoneyText(int64_t row_version);
+
+// The 0-based result columns of one statement whose select item is exactly a call of
+// the current-time function (optionally aliased); their values are dates. Items after
+// a "*" cannot be placed and are not reported.
+std::vector<int> CurrentTimeColumns(std::string_view statement);
+
+}  // namespace ado::sqlite

@@ -1,0 +1,11 @@
+#pragma once
+// SQL functions that translated statements call, registered on every connection.
+
+struct sqlite3;
+
+namespace ado::sqlite {
+
+// mom_money_text(row_version) and mom_getdate(); returns an SQLite result code.
+int RegisterFunctions(sqlite3* db);
+
+}  // namespace ado::sqlite

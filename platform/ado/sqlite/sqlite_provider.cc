@@ -1,0 +1,360 @@
+#include "platform/ado/sqlite/sqlite_provider.h"
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <chrono>
+#include <climits>
+#include <filesystem>
+#include <optional>
+
+#include "platform/ado/error.h"
+#include "platform/ado/procedure_catalog.h"
+#include "platform/ado/sqlite/column_values.h"
+#include "platform/ado/sqlite/dialect.h"
+#include "platform/ado/sqlite/sql_functions.h"
+#include "platform/ado/sqlite/statement_cache.h"
+#include "platform/ado/text.h"
+
+namespace ado::sqlite {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// How many virtual machine steps pass between two looks at the clock.
+constexpr int kProgressInterval = 1000;
+
+struct DatabaseCloser {
+  void operator()(sqlite3* db) const { sqlite3_close_v2(db); }
+};
+using DatabasePtr = std::unique_ptr<sqlite3, DatabaseCloser>;
+
+class MaterializedRows final : public RowSource {
+ public:
+  MaterializedRows(std::vector<ColumnInfo> columns, std::vector<std::vector<com::Variant>> rows)
+      : columns_(std::move(columns)), rows_(std::move(rows)) {}
+  const std::vector<ColumnInfo>& columns() const override { return columns_; }
+  bool Next(std::vector<com::Variant>& row) override {
+    if (next_ >= rows_.size()) return false;
+    row = std::move(rows_[next_++]);
+    return true;
+  }
+
+ private:
+  std::vector<ColumnInfo> columns_;
+  std::vector<std::vector<com::Variant>> rows_;
+  size_t next_ = 0;
+};
+
+int BusyMilliseconds(int32_t seconds) { return seconds > 0 && seconds < INT_MAX / 1000 ? seconds * 1000 : INT_MAX; }
+
+class SqliteSession final : public Session {
+ public:
+  SqliteSession(DatabasePtr db, int32_t connection_timeout_s)
+      : db_(std::move(db)), cache_(db_.get()), connection_timeout_s_(connection_timeout_s) {
+    sqlite3_busy_timeout(db_.get(), BusyMilliseconds(connection_timeout_s_));
+  }
+  ~SqliteSession() override {
+    sqlite3_progress_handler(db_.get(), 0, nullptr, nullptr);
+  }
+
+  void Begin() override {
+    if (InTransaction()) Raise(kErrOperationNotAllowed, "A transaction is already active on this connection.");
+    // Takes the write lock now: a second writer waits here (busy timeout) rather than
+    // failing later in the middle of its work.
+    Exec("BEGIN IMMEDIATE");
+  }
+  void Commit() override {
+    if (!InTransaction()) Raise(kErrOperationNotAllowed, "No transaction is active on this connection.");
+    Exec("COMMIT");
+  }
+  void Rollback() override {
+    if (!InTransaction()) Raise(kErrOperationNotAllowed, "No transaction is active on this connection.");
+    Exec("ROLLBACK");
+  }
+  bool InTransaction() const override { return sqlite3_get_autocommit(db_.get()) == 0; }
+
+  ExecuteResult ExecuteText(std::string_view sql, std::span<const BoundParameter> params, int32_t timeout_s,
+                            bool want_rows) override {
+    std::string translated =
+        Translate(sql, [this](std::string_view table) { return TableColumns(table); });
+    std::vector<com::Variant> values;
+    values.reserve(params.size());
+    for (const BoundParameter& p : params) values.push_back(p.value);
+    Deadline deadline(*this, timeout_s);
+    return Run(translated, values, want_rows);
+  }
+
+  ExecuteResult CallProcedure(std::string_view name, std::span<BoundParameter> params, int32_t timeout_s) override;
+
+  // Runs SQLite statement text with positional values; rows of the first statement
+  // that yields any are kept when `want_rows`.
+  ExecuteResult Run(std::string_view sql, std::span<const com::Variant> values, bool want_rows);
+
+ private:
+  // Arms the command timeout for the outermost call; nested calls share its limit.
+  class Deadline {
+   public:
+    Deadline(SqliteSession& s, int32_t timeout_s) : s_(s) {
+      if (s_.armed_) return;
+      armed_ = s_.armed_ = true;
+      s_.timed_out_ = false;
+      if (timeout_s > 0) {
+        s_.deadline_ = Clock::now() + std::chrono::seconds(timeout_s);
+        sqlite3_progress_handler(s_.db_.get(), kProgressInterval, &SqliteSession::OnProgress, &s_);
+      }
+      // A lock wait counts against the same limit.
+      sqlite3_busy_timeout(s_.db_.get(), BusyMilliseconds(timeout_s));
+    }
+    ~Deadline() { Disarm(); }
+    Deadline(const Deadline&) = delete;
+    Deadline& operator=(const Deadline&) = delete;
+    void Disarm() {
+      if (!armed_) return;
+      armed_ = s_.armed_ = false;
+      s_.deadline_.reset();
+      sqlite3_progress_handler(s_.db_.get(), 0, nullptr, nullptr);
+      sqlite3_busy_timeout(s_.db_.get(), BusyMilliseconds(s_.connection_timeout_s_));
+    }
+
+   private:
+    SqliteSession& s_;
+    bool armed_ = false;
+  };
+
+  class Context;
+
+  static int OnProgress(void* self) {
+    auto* s = static_cast<SqliteSession*>(self);
+    if (s->deadline_ && Clock::now() >= *s->deadline_) {
+      s->timed_out_ = true;
+      return 1;
+    }
+    return 0;
+  }
+
+  [[noreturn]] void Fail(int rc, std::string_view sql) {
+    int primary = rc & 0xFF;
+    bool late = deadline_ && Clock::now() >= *deadline_;
+    if ((primary == SQLITE_INTERRUPT && timed_out_) || (primary == SQLITE_BUSY && late))
+      throw Error(kErrQueryTimeout, Describe(kErrQueryTimeout), rc, std::string(sql));
+    throw Error(kErrProvider, sqlite3_errmsg(db_.get()), sqlite3_extended_errcode(db_.get()), std::string(sql));
+  }
+
+  void Exec(std::string_view sql) { Run(sql, {}, false); }
+
+  std::vector<ColumnInfo> DescribeColumns(sqlite3_stmt* stmt, bool has_row) {
+    int count = sqlite3_column_count(stmt);
+    std::vector<int> current_time;
+    for (int i = 0; i < count; ++i) {
+      if (!sqlite3_column_decltype(stmt, i)) {
+        current_time = CurrentTimeColumns(sqlite3_sql(stmt));
+        break;
+      }
+    }
+    std::vector<ColumnInfo> columns;
+    for (int i = 0; i < count; ++i) {
+      bool now = std::find(current_time.begin(), current_time.end(), i) != current_time.end();
+      columns.push_back(DescribeColumn(stmt, i, has_row, now));
+    }
+    return columns;
+  }
+
+  // Steps `stmt` to its end; collects its rows into *out when given.
+  void Step(sqlite3_stmt* stmt, std::string_view sql, std::unique_ptr<RowSource>* out) {
+    std::vector<ColumnInfo> columns;
+    std::vector<std::vector<com::Variant>> rows;
+    bool described = false;
+    int rc;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+      if (!out) continue;
+      if (!described) {
+        columns = DescribeColumns(stmt, true);
+        described = true;
+      }
+      std::vector<com::Variant> row;
+      row.reserve(columns.size());
+      for (size_t i = 0; i < columns.size(); ++i) row.push_back(ReadValue(stmt, static_cast<int>(i), columns[i]));
+      rows.push_back(std::move(row));
+    }
+    if (rc != SQLITE_DONE) Fail(rc, sql);
+    if (!out) return;
+    if (!described) columns = DescribeColumns(stmt, false);
+    *out = std::make_unique<MaterializedRows>(std::move(columns), std::move(rows));
+  }
+
+  std::vector<DeclaredColumn> TableColumns(std::string_view table) {
+    com::Variant name{std::string(table)};
+    ExecuteResult r = Run("SELECT name, type FROM pragma_table_info(?)", {&name, 1}, true);
+    std::vector<DeclaredColumn> columns;
+    std::vector<com::Variant> row;
+    while (r.rows && r.rows->Next(row))
+      columns.push_back({row[0].ToString(), row[1].is_null() ? std::string() : row[1].ToString()});
+    return columns;
+  }
+
+  // Undoes and forgets a savepoint after a failed procedure. The whole transaction may
+  // already be gone (SQLite rolls back on some errors), so failures here are ignored.
+  void UndoSavepoint(const std::string& savepoint) {
+    for (std::string sql : {"ROLLBACK TO " + savepoint, "RELEASE " + savepoint}) {
+      try {
+        Exec(sql);
+      } catch (const Error&) {
+      }
+    }
+  }
+
+  DatabasePtr db_;  // declared first: closed after the statements are finalized
+  StatementCache cache_;
+  int32_t connection_timeout_s_;
+  bool armed_ = false;
+  std::optional<Clock::time_point> deadline_;
+  bool timed_out_ = false;
+  int savepoint_depth_ = 0;
+};
+
+// What a procedure body sees: statements on the session's own handle.
+class SqliteSession::Context final : public ProcedureContext {
+ public:
+  explicit Context(SqliteSession& s) : s_(s) {}
+  using ProcedureContext::Exec;
+  using ProcedureContext::Query;
+
+  QueryResult Query(std::string_view sql, std::span<const com::Variant> params) override {
+    ExecuteResult r = s_.Run(sql, params, true);
+    QueryResult out;
+    if (!r.rows) return out;
+    out.columns = r.rows->columns();
+    std::vector<com::Variant> row;
+    while (r.rows->Next(row)) out.rows.push_back(std::move(row));
+    return out;
+  }
+  int64_t Exec(std::string_view sql, std::span<const com::Variant> params) override {
+    return std::max<int64_t>(s_.Run(sql, params, false).records_affected, 0);
+  }
+  void ReturnRows(QueryResult rows) override { rows_ = std::move(rows); }
+
+  std::optional<QueryResult>& rows() { return rows_; }
+
+ private:
+  SqliteSession& s_;
+  std::optional<QueryResult> rows_;
+};
+
+ExecuteResult SqliteSession::Run(std::string_view sql, std::span<const com::Variant> values, bool want_rows) {
+  ExecuteResult result;
+  size_t next_value = 0;
+  bool wrote = false;
+  int64_t affected = 0;
+  std::string_view rest = sql;
+  while (!rest.empty()) {
+    StatementCache::Lease lease = cache_.Prepare(rest);
+    size_t consumed = lease.consumed();
+    if (sqlite3_stmt* stmt = lease.get()) {
+      std::string_view text = rest.substr(0, consumed);
+      int count = sqlite3_bind_parameter_count(stmt);
+      for (int k = 1; k <= count; ++k) {
+        if (next_value >= values.size())
+          throw Error(kErrProvider, "No value given for one or more required parameters.", 0, std::string(text));
+        int rc = BindValue(stmt, k, values[next_value++]);
+        if (rc != SQLITE_OK) Fail(rc, text);
+      }
+      bool has_columns = sqlite3_column_count(stmt) > 0;
+      int64_t changes_before = sqlite3_total_changes64(db_.get());
+      Step(stmt, text, want_rows && !result.rows && has_columns ? &result.rows : nullptr);
+      if (!has_columns && !sqlite3_stmt_readonly(stmt)) {
+        wrote = true;
+        if (sqlite3_total_changes64(db_.get()) != changes_before) affected += sqlite3_changes64(db_.get());
+      }
+    }
+    if (consumed == 0) break;
+    rest.remove_prefix(consumed);
+  }
+  result.records_affected = wrote ? affected : -1;
+  return result;
+}
+
+ExecuteResult SqliteSession::CallProcedure(std::string_view name, std::span<BoundParameter> params,
+                                           int32_t timeout_s) {
+  const ProcedureBody* body = FindProcedure(kProviderName, name);
+  if (!body) {
+    // "[dbo].[name]" names the same procedure as "name".
+    std::string bare(name);
+    size_t dot = bare.rfind('.');
+    if (dot != std::string::npos) bare = bare.substr(dot + 1);
+    if (bare.size() >= 2 && bare.front() == '[' && bare.back() == ']') bare = bare.substr(1, bare.size() - 2);
+    body = FindProcedure(kProviderName, bare);
+  }
+  if (!body) Raise(kErrProvider, "Could not find stored procedure '" + std::string(name) + "'.");
+
+  std::vector<com::Variant> args;
+  for (const BoundParameter& p : params)
+    if (p.direction != adParamReturnValue && p.direction != adParamOutput) args.push_back(p.value);
+
+  Deadline deadline(*this, timeout_s);
+  std::string savepoint = "mom_procedure_" + std::to_string(++savepoint_depth_);
+  struct DepthGuard {
+    int& depth;
+    ~DepthGuard() { --depth; }
+  } depth_guard{savepoint_depth_};
+
+  Exec("SAVEPOINT " + savepoint);
+  Context context(*this);
+  int32_t return_value = 0;
+  try {
+    return_value = (*body)(context, args);
+  } catch (const std::exception& e) {
+    deadline.Disarm();  // the undo must not be cut short by the expired limit
+    UndoSavepoint(savepoint);
+    const auto* error = dynamic_cast<const Error*>(&e);
+    if (error && error->number() == kErrQueryTimeout) throw;
+    if (error) throw Error(kErrProvider, e.what(), error->native_code(), error->sql());
+    Raise(kErrProvider, e.what());
+  }
+  deadline.Disarm();
+  Exec("RELEASE " + savepoint);
+
+  if (!params.empty() && params[0].direction == adParamReturnValue) params[0].value = com::Variant(return_value);
+  ExecuteResult result;
+  if (context.rows())
+    result.rows = std::make_unique<MaterializedRows>(std::move(context.rows()->columns),
+                                                     std::move(context.rows()->rows));
+  return result;
+}
+
+}  // namespace
+
+std::unique_ptr<Session> OpenSqliteSession(const ConnectionString& cs, int32_t connection_timeout_s) {
+  std::optional<std::string> path = cs.Get("Data Source");
+  if (!path) path = cs.Get("DataSource");
+  if (!path) path = cs.Get("Database");
+  if (!path || path->empty()) Raise(kErrProvider, "The connection string names no Data Source.");
+
+  std::string mode = cs.GetOr("Mode", "");
+  int flags = SQLITE_OPEN_READWRITE;
+  if (EqualsIgnoreCase(mode, "Create") || *path == ":memory:") flags |= SQLITE_OPEN_CREATE;
+  if (EqualsIgnoreCase(mode, "Read")) flags = SQLITE_OPEN_READONLY;
+
+  sqlite3* raw = nullptr;
+  int rc = sqlite3_open_v2(path->c_str(), &raw, flags, nullptr);
+  DatabasePtr db(raw);
+  if (rc != SQLITE_OK) {
+    std::error_code ec;
+    if ((rc & 0xFF) == SQLITE_CANTOPEN && !std::filesystem::exists(*path, ec))
+      throw Error(kErrProvider, "database does not exist: " + *path, rc);
+    throw Error(kErrProvider, db ? sqlite3_errmsg(db.get()) : sqlite3_errstr(rc), rc);
+  }
+  sqlite3_extended_result_codes(db.get(), 1);
+  rc = RegisterFunctions(db.get());
+  if (rc != SQLITE_OK) throw Error(kErrProvider, sqlite3_errmsg(db.get()), rc);
+
+  auto session = std::make_unique<SqliteSession>(std::move(db), connection_timeout_s);
+  // Readers and one writer work side by side in WAL mode; the first statement also
+  // proves that the file is a database at all.
+  if (flags != SQLITE_OPEN_READONLY) session->Run("PRAGMA journal_mode=WAL", {}, false);
+  session->Run("PRAGMA foreign_keys=ON", {}, false);
+  return session;
+}
+
+}  // namespace ado::sqlite

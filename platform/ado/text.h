@@ -1,0 +1,17 @@
+#pragma once
+// Small text helpers shared by the data layer: names are compared without regard to
+// (ASCII) case, and text sizes are counted in characters, not bytes.
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace ado {
+
+std::string AsciiLower(std::string_view text);
+bool EqualsIgnoreCase(std::string_view a, std::string_view b);
+// Number of UTF-8 characters (continuation bytes are not counted).
+size_t Utf8Length(std::string_view text);
+std::string_view TrimBlanks(std::string_view text);
+
+}  // namespace ado

@@ -1,0 +1,38 @@
+// mom init DB [--sample] [--force]
+
+#include <stdexcept>
+
+#include "database/manufacturing_db.h"
+#include "tools/mom/commands.h"
+#include "tools/mom/console_error.h"
+#include "tools/mom/database_target.h"
+
+namespace mom_console {
+
+int RunInit(const Words& words, std::ostream& out) {
+  bool sample = false, force = false;
+  std::string db;
+  for (const std::string& w : words) {
+    if (w == "--sample")
+      sample = true;
+    else if (w == "--force")
+      force = true;
+    else if (w.rfind("--", 0) == 0)
+      throw UsageError("unknown option " + w);
+    else if (db.empty())
+      db = w;
+    else
+      throw UsageError("unexpected argument " + w);
+  }
+  if (db.empty()) throw UsageError("usage: mom init DB [--sample] [--force]");
+  std::string path = DatabaseFileToCreate(db);
+  try {
+    database::CreateDatabase(path, sample, force);
+  } catch (const std::runtime_error& e) {
+    throw UsageError(e.what());
+  }
+  out << "created " << path << (sample ? " with the sample company" : "") << "\n";
+  return kExitOk;
+}
+
+}  // namespace mom_console

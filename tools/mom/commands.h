@@ -1,0 +1,21 @@
+#pragma once
+// The console's commands. Each takes the words after its name and returns the exit code.
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace mom_console {
+
+using Words = std::vector<std::string>;
+
+int RunInit(const Words& words, std::ostream& out);
+int RunSql(const Words& words, std::ostream& out, std::ostream& err);
+int RunRegister(const Words& words, std::ostream& out, bool unregister);
+int RunCall(const Words& words, std::ostream& out, std::ostream& err);
+int RunDemo(const Words& words, std::ostream& out);
+
+// The help text of one command, or of the console when `command` is empty.
+std::string HelpText(const std::string& command);
+
+}  // namespace mom_console

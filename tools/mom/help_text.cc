@@ -1,0 +1,69 @@
+#include "tools/mom/commands.h"
+
+namespace mom_console {
+
+std::string HelpText(const std::string& command) {
+  if (command == "init")
+    return R"(usage: mom init DB [--sample] [--force]
+
+Creates the manufacturing database DB (a file path, or a connection string naming a
+Data Source) with its schema and stored procedures.
+  --sample   add the sample company (orders, routings, allocations, sales orders, ...)
+  --force    replace an existing file (otherwise an existing file is never touched)
+)";
+  if (command == "sql")
+    return R"(usage: mom sql DB STATEMENT
+
+Runs one statement through the data layer; the component's T-SQL is accepted
+(convert(char,convert(money,X),2), getdate(), #temp tables, Alias=expr, ...).
+Rows are printed one JSON object per line, keyed by column name.
+Example: mom sql mom.db "select MoDId, convert(char,convert(money,Krts),2) as Krts from mom_orderdetail"
+)";
+  if (command == "register" || command == "unregister")
+    return R"(usage: mom register | mom unregister
+
+Runs the registration entry points of the suite's server library and of the component
+library (KRZ7DEVUZIda.so), as regsvr32 would. The registry file is $MOM_REGISTRY, or
+~/.config/mom/registry.reg; the libraries are taken from $MOM_LIB_DIR or ../lib beside
+this program.
+)";
+  if (command == "call")
+    return R"(usage: mom call DB OPERATION [NAME=VALUE ...] [--user U] [--acc A] [--rollback]
+
+Creates KRZ7DEVUZIda.clsMOM (registering it first if needed) and calls OPERATION
+late-bound with the named arguments (names matched without regard to case). Arguments
+not given are not passed: optional ones take their declared defaults.
+  oConn / cn   the console opens DB and begins a transaction; it commits when the call
+               returns true and rolls back otherwise (or always with --rollback)
+  ClsLogin     a login object for DB with user --user (default $USER) and accounting
+               set --acc (default 001)
+  values       numbers as written; flags true/false; dates YYYY-MM-DD[ HH:MM:SS];
+               @FILE reads a recordset from a JSON file
+Prints one JSON object: "result", then every by-reference argument's final value.
+A failed call prints {"error":{"number":N,"description":"..."}} and exits 3.
+Example: mom call mom.db MoRoutingWrB MoRoutingDId=3003 fNetChgQty=2
+)";
+  if (command == "demo")
+    return R"(usage: mom demo [DB]
+
+Creates a fresh sample database (DB, or a temporary file) and walks through the road of
+a product receipt: the routing's last operation and the order line written back, a line
+without shop-floor control, a by-product, and a stale token refused.
+)";
+  return R"(usage: mom COMMAND [ARGS]
+
+Commands:
+  init DB [--sample] [--force]   create a manufacturing database
+  sql DB STATEMENT               run one statement, print rows as JSON lines
+  register | unregister          (un)register the server libraries
+  call DB OPERATION [NAME=VALUE ...] [--user U] [--acc A] [--rollback]
+                                 call a clsMOM operation late-bound
+  demo [DB]                      walk through the write-back roads on sample data
+
+DB is a connection string (Provider=SQLite;Data Source=PATH) or a file path.
+Exit codes: 0 done, 1 failure, 2 bad usage, 3 the operation failed with an error.
+Run `mom COMMAND --help` for details.
+)";
+}
+
+}  // namespace mom_console

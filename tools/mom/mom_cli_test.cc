@@ -1,0 +1,118 @@
+// The console end to end: it is run as a program, as integrators run it.
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <nlohmann/json.hpp>
+#include <sys/wait.h>
+
+#include "testing/test_support.h"
+
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+class MomCliTest : public ::testing::Test {
+ protected:
+  struct Run {
+    int exit_code;
+    std::string out;
+  };
+  // Runs `mom ARGS` with a private registry; stderr goes to err_.
+  Run Mom(const std::string& args) {
+    std::string cmd = "MOM_REGISTRY='" + dir_.File("registry.reg") + "' '" MOM_PROGRAM "' " + args + " 2>'" +
+                      dir_.File("stderr") + "'";
+    FILE* p = popen(cmd.c_str(), "r");
+    std::string out;
+    char buf[4096];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
+    int status = pclose(p);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
+  }
+  std::string Db() { return "'" + dir_.File("mom.db") + "'"; }
+  void Init() { ASSERT_EQ(Mom("init " + Db() + " --sample").exit_code, 0); }
+
+  testing_support::TempDir dir_;
+};
+
+TEST_F(MomCliTest, InitRefusesToOverwriteAndOtherCommandsNeverCreate) {
+  Init();
+  EXPECT_EQ(Mom("init " + Db()).exit_code, 2);
+  EXPECT_EQ(Mom("init " + Db() + " --sample --force").exit_code, 0);
+  const std::string missing = dir_.File("missing.db");
+  EXPECT_EQ(Mom("sql '" + missing + "' 'select 1'").exit_code, 2);
+  EXPECT_EQ(Mom("call '" + missing + "' MoRoutingWrB MoRoutingDId=1 fNetChgQty=1").exit_code, 2);
+  EXPECT_FALSE(std::filesystem::exists(missing));
+}
+
+TEST_F(MomCliTest, SqlPrintsOneJsonObjectPerRow) {
+  Init();
+  Run r = Mom("sql " + Db() +
+              " \"select MoRoutingDId, convert(char,convert(money,Krts),2) as Krts from sfc_moroutingdetail "
+              "where MoRoutingDId in (3001, 3003) order by MoRoutingDId\"");
+  ASSERT_EQ(r.exit_code, 0) << r.out;
+  size_t newline = r.out.find('\n');
+  Json first = Json::parse(r.out.substr(0, newline));
+  EXPECT_EQ(first["MoRoutingDId"], 3001);
+  EXPECT_EQ(first["Krts"].get<std::string>().size(), 30u);
+  EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 2);
+}
+
+TEST_F(MomCliTest, CallPrintsTheResultAndEveryByReferenceArgument) {
+  Init();
+  Run r = Mom("call " + Db() + " moroutingwrb moroutingdid=3003 FNETCHGQTY=2 ErrMsg=kept");
+  ASSERT_EQ(r.exit_code, 0) << r.out;
+  Json j = Json::parse(r.out);
+  EXPECT_EQ(j.begin().key(), "result");
+  EXPECT_EQ(j["result"], true);
+  EXPECT_EQ(j["MoRoutingDId"], 3003);
+  EXPECT_EQ(j["ErrMsg"], "kept");
+  EXPECT_TRUE(j["Krts"].is_null());  // not given, so not passed
+  EXPECT_EQ(j["oConn"], "(Connection)");
+  // Committed: the routing line now holds 5.
+  Run q = Mom("sql " + Db() + " 'select CompleteQty from sfc_moroutingdetail where MoRoutingDId = 3003'");
+  EXPECT_EQ(Json::parse(q.out)["CompleteQty"], 5);
+
+  // --rollback leaves the database as it was.
+  ASSERT_EQ(Mom("call " + Db() + " MoRoutingWrB MoRoutingDId=3003 fNetChgQty=2 --rollback").exit_code, 0);
+  q = Mom("sql " + Db() + " 'select CompleteQty from sfc_moroutingdetail where MoRoutingDId = 3003'");
+  EXPECT_EQ(Json::parse(q.out)["CompleteQty"], 5);
+
+  // A refusal is a result, not an error.
+  r = Mom("call " + Db() + " MoInQtyWrB iMoDId=1002 fNetChgQty=1 cBusType=产品入库 Krts=1.0000");
+  ASSERT_EQ(r.exit_code, 0) << r.out;
+  j = Json::parse(r.out);
+  EXPECT_EQ(j["result"], false);
+  EXPECT_EQ(j["ErrMsg"], "记录已经被其他人员删除或更新，请刷新后再试");
+}
+
+TEST_F(MomCliTest, AnErrorStatusExitsThree) {
+  Init();
+  Run r = Mom("call " + Db() + " MoQtyWrB iMoDId=999999 bBPFlag=false fNetChgQty=1 cBusType=产品入库 Krts=");
+  EXPECT_EQ(r.exit_code, 3);
+  Json j = Json::parse(r.out);
+  EXPECT_EQ(j["error"]["number"], 3021);
+  EXPECT_FALSE(j["error"]["description"].get<std::string>().empty());
+}
+
+TEST_F(MomCliTest, BadUsageExitsTwo) {
+  Init();
+  for (const std::string& args : {
+           std::string("call ") + Db() + " NoSuchOperation",
+           std::string("call ") + Db() + " MoRoutingWrB MoRoutingDId=3003 fNetChgQty=1 Bogus=1",
+           std::string("call ") + Db() + " MoRoutingWrB MoRoutingDId=abc fNetChgQty=1",
+           std::string("call ") + Db() + " MoRoutingWrB fNetChgQty=1",
+           std::string("call ") + Db() + " MoQtyWrB iMoDId=1001 bBPFlag=maybe fNetChgQty=1 cBusType=x Krts=",
+           std::string("call ") + Db() + " MoInQtyWrB iMoDId=1 fNetChgQty=1 cBusType=x Krts= CurDate=2024-13-01",
+           std::string("call ") + Db() + " MoRoutingWrB MoRoutingDId=3003 fNetChgQty=1 oConn=x",
+           std::string("frobnicate"),
+       }) {
+    EXPECT_EQ(Mom(args).exit_code, 2) << args;
+  }
+  EXPECT_EQ(Mom("--help").exit_code, 0);
+  EXPECT_EQ(Mom("call --help").exit_code, 0);
+}
+
+}  // namespace
