@@ -50,3 +50,71 @@ void MoRoutingWrB_raw(benchmark::State& state) {
 BENCHMARK(MoRoutingWrB_raw)->Name("MoRoutingWrB/raw");
 
 }  // namespace
+
+namespace {
+
+// The composite receipt on a shop-floor line: two queries and two procedure calls,
+// against the same two reads and two updates issued directly.
+void MoQtyWrB_component(benchmark::State& state) {
+  const std::string& db = mom_bench::SampleDatabase();
+  com::Ptr<ado::Connection> conn = ado::Connection::Create();
+  conn->Open(ado::ConnectionString::ForSqliteFile(db));
+  com::Ptr<com::IDispatch> mom = com::CreateObject("KRZ7DEVUZIda.clsMOM");
+  com::Variant line(1001), by_product(false), qty(0.001), bus_type("产品入库"), err(""), token("");
+  com::Variant conn_arg(com::Ptr<com::IUnknown>(static_cast<com::IUnknown*>(conn.get())));
+  com::Variant args[] = {com::Variant::Ref(&line), com::Variant::Ref(&by_product), com::Variant::Ref(&qty),
+                         com::Variant::Ref(&bus_type), conn_arg, com::Variant::Ref(&err), com::Variant::Ref(&token)};
+  for (auto _ : state) {
+    bool ok = com::CallByName(mom.get(), "MoQtyWrB", args).ToBool();
+    if (!ok) state.SkipWithError(err.ToString().c_str());
+  }
+}
+BENCHMARK(MoQtyWrB_component)->Name("MoQtyWrB/component");
+
+void MoQtyWrB_raw(benchmark::State& state) {
+  const std::string& db = mom_bench::SampleDatabase();
+  sqlite3* handle = nullptr;
+  sqlite3_open_v2(db.c_str(), &handle, SQLITE_OPEN_READWRITE, nullptr);
+  sqlite3_busy_timeout(handle, 30000);
+  auto prepare = [&](const char* sql) {
+    sqlite3_stmt* s = nullptr;
+    sqlite3_prepare_v2(handle, sql, -1, &s, nullptr);
+    return s;
+  };
+  sqlite3_stmt* flag = prepare("select SfcFlag from mom_orderdetail where MoDId = ?1");
+  sqlite3_stmt* last = prepare(
+      "select b.MoRoutingDId, b.Krts from sfc_morouting a, sfc_moroutingdetail b "
+      "where a.MoRoutingId = b.MoRoutingId and b.LastFlag = 1 and a.MoDId = ?1");
+  sqlite3_stmt* routing = prepare(
+      "update sfc_moroutingdetail set CompleteQty = CompleteQty + ?1, QualifiedQty = QualifiedQty + ?1 "
+      "where MoRoutingDId = ?2");
+  sqlite3_stmt* receipt = prepare("update mom_orderdetail set QualifiedInQty = QualifiedInQty + ?1 where MoDId = ?2");
+  for (auto _ : state) {
+    sqlite3_bind_int(flag, 1, 1001);
+    bool shop_floor = sqlite3_step(flag) == SQLITE_ROW && sqlite3_column_int(flag, 0) != 0;
+    sqlite3_reset(flag);
+    if (!shop_floor) state.SkipWithError("line 1001 is not under shop-floor control");
+    // The last operations are read to the end first, as a client-side cursor does.
+    int routing_ids[8];
+    int count = 0;
+    sqlite3_bind_int(last, 1, 1001);
+    while (count < 8 && sqlite3_step(last) == SQLITE_ROW) routing_ids[count++] = sqlite3_column_int(last, 0);
+    sqlite3_reset(last);
+    for (int i = 0; i < count; ++i) {
+      int routing_id = routing_ids[i];
+      sqlite3_bind_double(routing, 1, 0.001);
+      sqlite3_bind_int(routing, 2, routing_id);
+      sqlite3_step(routing);
+      sqlite3_reset(routing);
+      sqlite3_bind_double(receipt, 1, 0.001);
+      sqlite3_bind_int(receipt, 2, 1001);
+      sqlite3_step(receipt);
+      sqlite3_reset(receipt);
+    }
+  }
+  for (sqlite3_stmt* s : {flag, last, routing, receipt}) sqlite3_finalize(s);
+  sqlite3_close(handle);
+}
+BENCHMARK(MoQtyWrB_raw)->Name("MoQtyWrB/raw");
+
+}  // namespace
