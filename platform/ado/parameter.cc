@@ -15,28 +15,7 @@ namespace {
 // form of the value (so 1.0000005 to six places is 1.000001 as written, whatever the
 // binary approximation says). That is what a decimal(p, s) parameter does on the server.
 double RoundHalfAwayFromZero(double v, int decimals) {
-  if (!std::isfinite(v)) return v;
-  char buf[512];
-  auto [end, ec] = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed);
-  if (ec != std::errc()) return v;
-  std::string text(buf, end);
-  bool negative = text[0] == '-';
-  if (negative) text.erase(0, 1);
-  size_t dot = text.find('.');
-  if (dot == std::string::npos || text.size() - dot - 1 <= static_cast<size_t>(decimals)) return v;
-  std::string kept = text.substr(0, dot) + text.substr(dot + 1, decimals);
-  if (text[dot + 1 + decimals] >= '5') {
-    int i = static_cast<int>(kept.size()) - 1;
-    while (i >= 0 && kept[i] == '9') kept[i--] = '0';
-    if (i >= 0)
-      ++kept[i];
-    else
-      kept.insert(kept.begin(), '1');
-  }
-  std::string result = kept.substr(0, kept.size() - decimals);
-  if (decimals > 0) result += "." + kept.substr(kept.size() - decimals);
-  double r = std::strtod(result.c_str(), nullptr);
-  return negative ? -r : r;
+  return com::RoundDecimal(v, decimals, com::Halfway::kAwayFromZero);
 }
 
 com::Variant BindText(const Parameter& p, const com::Variant& v, bool fixed_length) {

@@ -156,7 +156,7 @@ int64_t RoundToInteger(double v, int64_t lo, int64_t hi) {
   return static_cast<int64_t>(r);
 }
 
-double RoundHalfEven(double v, int decimals) {
+double RoundDecimal(double v, int decimals, Halfway halfway) {
   if (!std::isfinite(v) || decimals < 0) return v;
   char buf[512];
   auto [end, ec] = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed);
@@ -169,7 +169,9 @@ double RoundHalfEven(double v, int decimals) {
   std::string kept = text.substr(0, dot) + text.substr(dot + 1, decimals);
   char first_dropped = text[dot + 1 + decimals];
   bool rest_nonzero = text.find_first_not_of('0', dot + 2 + decimals) != std::string::npos;
-  bool up = first_dropped > '5' || (first_dropped == '5' && (rest_nonzero || (kept.back() - '0') % 2 == 1));
+  bool up = first_dropped > '5' ||
+            (first_dropped == '5' &&
+             (rest_nonzero || halfway == Halfway::kAwayFromZero || (kept.back() - '0') % 2 == 1));
   if (up) {
     int i = static_cast<int>(kept.size()) - 1;
     while (i >= 0 && kept[i] == '9') kept[i--] = '0';

@@ -134,10 +134,13 @@ class Variant {
 // Integer conversion of a double, halfway values to the even integer; Overflow
 // outside [lo, hi].
 int64_t RoundToInteger(double v, int64_t lo, int64_t hi);
-// Rounds to `decimals` places, halfway values to the even last digit, judged on the
-// value's shortest decimal form (so 2.675 with 2 places gives 2.68 as written, not
-// 2.67 as stored). Negative decimals are not allowed.
-double RoundHalfEven(double v, int decimals);
+// Rounds to `decimals` places, judged on the value's shortest decimal form (so 2.675
+// with 2 places is halfway, as written, not below it, as stored). Halfway values go to
+// the even last digit (the platform's rounding) or away from zero (a database's
+// decimal conversion). Negative decimals leave the value as it is.
+enum class Halfway { kToEven, kAwayFromZero };
+double RoundDecimal(double v, int decimals, Halfway halfway);
+inline double RoundHalfEven(double v, int decimals) { return RoundDecimal(v, decimals, Halfway::kToEven); }
 // Text of a double as the platform prints it: up to 15 significant digits, no
 // trailing zeros, exponent form for very large or small values.
 std::string FormatDouble(double v);

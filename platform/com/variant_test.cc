@@ -144,6 +144,10 @@ TEST(Rounding, HalfEvenOnTheWrittenDecimal) {
     SCOPED_TRACE(std::to_string(c.in) + " @" + std::to_string(c.decimals));
     EXPECT_EQ(RoundHalfEven(c.in, c.decimals), c.out);
   }
+  EXPECT_EQ(RoundDecimal(2.5, 0, Halfway::kAwayFromZero), 3);
+  EXPECT_EQ(RoundDecimal(-2.5, 0, Halfway::kAwayFromZero), -3);
+  EXPECT_EQ(RoundDecimal(1.0000005, 6, Halfway::kAwayFromZero), 1.000001);
+  EXPECT_EQ(RoundDecimal(1.0000004, 6, Halfway::kAwayFromZero), 1.0);
 }
 
 }  // namespace
