@@ -1,15 +1,16 @@
 #include "component/cls_mom.h"
 
 #include "component/call_convention.h"
+#include "ecn/ecn_apply_change_ref.h"
+#include "material/backflush.h"
+#include "material/stock_pull.h"
+#include "mogen/push_mo.h"
 #include "writeback/composite_writebacks.h"
 #include "writeback/single_writebacks.h"
 
 namespace mom {
 
 namespace {
-
-// Operations that later work adds; until then they fail cleanly.
-constexpr char kNotYetAvailable[] = "此功能在本版本中尚未提供";
 
 template <class T>
 T ValueOr(const T* p, T fallback) {
@@ -18,9 +19,13 @@ T ValueOr(const T* p, T fallback) {
 
 }  // namespace
 
-com::HResult ClsMom::PushMoFromSo(ObjectRef*, std::string*, RecordsetRef*, std::string* ErrMsg, std::string,
-                                  VariantBool* result) {
-  return Trapping(apartment_, ErrMsg, result, []() -> bool { throw com::Error(com::kErrAutomation, kNotYetAvailable); });
+com::HResult ClsMom::PushMoFromSo(ObjectRef* ClsLogin, std::string* MoCode, RecordsetRef* SoRs,
+                                  std::string* ErrMsg, std::string cFrom, VariantBool* result) {
+  if (com::HResult hr = apartment_.Check(); com::Failed(hr)) return hr;
+  if (!ClsLogin || !MoCode || !SoRs || !ErrMsg || !result) return com::E_POINTER;
+  // The generation paths trap their own errors (see mogen/push_mo.h).
+  *result = mogen::PushMoFromSo(*ClsLogin, *MoCode, *SoRs, *ErrMsg, cFrom);
+  return com::S_OK;
 }
 
 com::HResult ClsMom::OpMoveQtyWrB(int32_t* iOpMdId, double* fNetChgQty, std::string* cBusType, ConnectionRef* oConn,
@@ -52,14 +57,16 @@ com::HResult ClsMom::MoQtyWrBfromQc(int32_t* iCompletedId, int32_t* iMoAllocateI
   });
 }
 
-com::HResult ClsMom::STPullfromMORM(ObjectRef*, int32_t*, double*, double*, std::string* ErrMsg,
-                                    VariantBool* result) {
-  return Trapping(apartment_, ErrMsg, result, []() -> bool { throw com::Error(com::kErrAutomation, kNotYetAvailable); });
+com::HResult ClsMom::STPullfromMORM(ObjectRef* ClsLogin, int32_t* MoAllocateId, double* PQty, double* CQty,
+                                    std::string* ErrMsg, VariantBool* result) {
+  return Trapping(apartment_, ErrMsg, result,
+                  [&] { return material::STPullfromMORM(*ClsLogin, *MoAllocateId, *PQty, *CQty); });
 }
 
-com::HResult ClsMom::STPullfromMORP(ObjectRef*, int32_t*, double*, double*, std::string* ErrMsg,
-                                    VariantBool* result) {
-  return Trapping(apartment_, ErrMsg, result, []() -> bool { throw com::Error(com::kErrAutomation, kNotYetAvailable); });
+com::HResult ClsMom::STPullfromMORP(ObjectRef* ClsLogin, int32_t* MoAllocateId, double* SQty, double* PQty,
+                                    std::string* ErrMsg, VariantBool* result) {
+  return Trapping(apartment_, ErrMsg, result,
+                  [&] { return material::STPullfromMORP(*ClsLogin, *MoAllocateId, *SQty, *PQty); });
 }
 
 com::HResult ClsMom::MORMOutQtyWrB(int32_t* MoAllocateId, double* fNetChgQty, std::string* cBusType,
@@ -72,9 +79,12 @@ com::HResult ClsMom::MORMOutQtyWrB(int32_t* MoAllocateId, double* fNetChgQty, st
   });
 }
 
-com::HResult ClsMom::GetBFRds(ConnectionRef*, int32_t*, double*, RecordsetRef*, VariantBool*, std::string* ErrMsg,
-                              VariantBool* result) {
-  return Trapping(apartment_, ErrMsg, result, []() -> bool { throw com::Error(com::kErrAutomation, kNotYetAvailable); });
+com::HResult ClsMom::GetBFRds(ConnectionRef* oConn, int32_t* moDId, double* NetChgQty, RecordsetRef* BillListRs,
+                              VariantBool* bCheck, std::string* ErrMsg, VariantBool* result) {
+  (void)bCheck;  // accepted and not used
+  // Creating the empty bill list is outside the trap; the rest traps itself.
+  return NonTrapping(apartment_,
+                     [&] { *result = material::GetBFRds(*oConn, *moDId, *NetChgQty, *BillListRs, *ErrMsg); });
 }
 
 com::HResult ClsMom::MoQtyWrB(int32_t* iMoDId, VariantBool* bBPFlag, double* fNetChgQty, std::string* cBusType,
@@ -96,9 +106,11 @@ com::HResult ClsMom::MoRoutingWrB(int32_t* MoRoutingDId, double* fNetChgQty, Con
   });
 }
 
-com::HResult ClsMom::EcnApplyChangeRef(ObjectRef*, int16_t*, ConnectionRef*, int32_t*, std::string*, int32_t*,
-                                       int32_t*) {
-  return NonTrapping(apartment_, []() { throw com::Error(com::kErrAutomation, kNotYetAvailable); });
+com::HResult ClsMom::EcnApplyChangeRef(ObjectRef* ClsLogin, int16_t* EcnType, ConnectionRef* cn, int32_t* ApplyDId,
+                                       std::string* DocCode, int32_t* SortSeq, int32_t* result) {
+  return NonTrapping(apartment_, [&] {
+    *result = ecn::EcnApplyChangeRef(*ClsLogin, *EcnType, *cn, *ApplyDId, *DocCode, *SortSeq);
+  });
 }
 
 }  // namespace mom

@@ -8,6 +8,7 @@
 #include "platform/com/creation.h"
 #include "platform/com/error_info.h"
 #include "platform/com/registry.h"
+#include "suite/ds_to_rs.h"
 #include "suite/login.h"
 #include "suite/resource_server.h"
 
@@ -29,6 +30,7 @@ const std::vector<SuiteClass>& Classes() {
   static const std::vector<SuiteClass> classes = {
       {suite::kClsidResourceServer, suite::kProgIdResourceServer, "Resource server", FactoryOf<suite::ResourceServer>},
       {suite::kClsidLogin, suite::kProgIdLogin, "Login", FactoryOf<suite::Login>},
+      {suite::kClsidDsToRs, suite::kProgIdDsToRs, "Data set to recordset", FactoryOf<suite::DsToRs>},
   };
   return classes;
 }

@@ -1,0 +1,17 @@
+#pragma once
+// The engineering-change reference: shows the dialog in which the user picks one line
+// of an engineering-change application and returns the choice.
+
+#include <cstdint>
+#include <string>
+
+#include "component/cls_mom_interface.h"
+
+namespace mom::ecn {
+
+// Writes ApplyDId, DocCode and SortSeq (0, "" and 0 when nothing was chosen) and
+// returns ApplyDId. Raises when the dialog cannot be created, loaded or shown.
+int32_t EcnApplyChangeRef(ObjectRef& ClsLogin, int16_t EcnType, ConnectionRef& cn, int32_t& ApplyDId,
+                          std::string& DocCode, int32_t& SortSeq);
+
+}  // namespace mom::ecn
