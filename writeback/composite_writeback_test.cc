@@ -129,6 +129,11 @@ TEST_F(CompositeWriteBackTest, QualityInspectionEntryChoosesOneWriteBack) {
   EXPECT_DOUBLE_EQ(Scalar(insp).ToR8(), insp0 + 1);
   EXPECT_EQ(State(1002), line_before);
 
+
+  // Without isChk the allocation is not checked: inspecting more than planned passes.
+  ASSERT_EQ(FromQc(0, 5001, 50, "产品检验"), com::S_OK);
+  EXPECT_EQ(result_, mom::kVariantTrue);
+
   ASSERT_EQ(FromQc(0, 0, 1, "产品检验"), com::S_OK);
   EXPECT_EQ(result_, mom::kVariantFalse);
   EXPECT_EQ(err_, "unchanged");

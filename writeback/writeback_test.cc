@@ -105,6 +105,13 @@ TEST_F(SingleWriteBackTest, ReceiptChecksByDefaultAndRefusesWhatTheProcedureRefu
   EXPECT_EQ(err_, "入库单数量不能大于所参照订单的数量,不能保存");
   mom::VariantBool no_check = mom::kVariantFalse;
   EXPECT_TRUE(Receipt(1002, 6, "产品入库", "", nullptr, &no_check));
+  // Without CurDate the procedure receives the zero date.
+  EXPECT_EQ(com::FormatDateTime(Scalar("select LastInDate from mom_orderdetail where MoDId = 1002").ToDate()),
+            "1899-12-30 00:00:00");
+  com::Date when = *com::ParseDate("2024-03-09 08:30:00");
+  EXPECT_TRUE(Receipt(1002, 0, "产品入库", "", &when, &no_check));
+  EXPECT_EQ(com::FormatDateTime(Scalar("select LastInDate from mom_orderdetail where MoDId = 1002").ToDate()),
+            "2024-03-09 08:30:00");
   EXPECT_FALSE(Receipt(1002, -7, "产品入库", ""));
   EXPECT_EQ(err_, "产成品累计入库量不能小于零");
   EXPECT_FALSE(Receipt(1003, 1, "产品入库", ""));
