@@ -150,7 +150,11 @@ VariantBool GetBFRds(ConnectionRef& oConn, int32_t moDId, double NetChgQty, Reco
     ErrMsg = e.what();
     return kVariantFalse;
   }
-  if (rows) CopyRows(*rows, *list);
+  try {
+    if (rows) CopyRows(*rows, *list);
+  } catch (const std::exception&) {
+    // From the copy on a failure only ends the copy; the rows added so far stay.
+  }
   // Not repositioned: the last row added stays current, in its add state.
   BillListRs = list;
   return kVariantTrue;
