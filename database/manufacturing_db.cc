@@ -95,6 +95,7 @@ std::string ReturnCodeMessage(int32_t code) {
     case kReturnExceedsIssued: return "退料数量超过已领数量";
     case kReceiptBelowZero: return "累计入库数量不能小于零";
     case kNothingToInspect: return "没有可报检的数量";
+    case kNoBackflushWarehouse: return "倒冲料仓库未建";
     default: return "处理失败 (" + std::to_string(code) + ")";
   }
 }

@@ -35,6 +35,20 @@
 //       result may not exceed the planned quantity (kIssueExceedsPlan,
 //       kNothingToInspect); issues never go below zero (kReturnExceedsIssued).
 //
+//   Usp_MO_GetMoBFAllocate (MoDId INT, Qty DECIMAL(20,6))
+//       The backflush issue lines for a finished quantity Qty of an order line: one row
+//       per allocation backflushed at receipt (WIPType 1), not deleted and not a
+//       by-product, in SortSeq order, with the columns of the component's bill list
+//       (BillType 1, DemSourceId = MoDId, Source 生产订单, VouchType 11, Date now,
+//       WhCode, DepCode = the line's MDeptCode, MoId, MoDId, cmocode, sortseq,
+//       MoAllocateId, ComponentId, InvCode, Free1..Free10 of the component's part,
+//       LotCode, Quantity, UnitId = Inventory.cComUnitCode, Krts = the allocation's
+//       token, SoCode, SoSeq; WcId, Maker, MLotcode and the auxiliary-unit columns
+//       Null). Quantity: variable usage (FVFlag 1) Qty * BaseQtyN / BaseQtyD *
+//       (1 + CompScrap/100); fixed usage the still unissued Qty - IssQty (at least 0)
+//       for a positive Qty, else 0. Changes nothing. kNoBackflushWarehouse, with no
+//       rows, when such an allocation has no warehouse; kRowChanged for no such line.
+//
 // Quantities are kept to six decimals. A null quantity change counts as zero, a null
 // flag as false, a null token as empty.
 //
@@ -60,6 +74,7 @@ enum ReturnCode : int32_t {
   kReturnExceedsIssued = 90009,
   kReceiptBelowZero = 90011,
   kNothingToInspect = 90015,
+  kNoBackflushWarehouse = 1019992,  // Usp_MO_GetMoBFAllocate only
 };
 
 // The message shown to users for a return code ("" for kOk, a generic one for codes

@@ -15,7 +15,7 @@
 --   MoRoutingDId   3001-3003 (1001, 3003 last), 3011-3012 (1004, both last), 3021 (1003)
 --   OpTransId      4001 (lines 4101, 4102), 4002 (line 4111)
 --   AllocateId     5001-5008 (1001; 5007 by-product, 5008 deleted),
---                  5011-5013 (1002), 5021 (1003)
+--                  5011-5013 (1002), 5021 (1003), 5031 (1004, backflushed, no warehouse)
 --   DemandId       6001-6004
 --   ApplyId        7001-7003; ApplyDId 7101-7102, 7111-7114, 7121-7123
 --   so_somain.id   8001 SO0001 (isosid 8101-8103), 8002 SO0002 (8111-8113, 8112 closed)
@@ -246,3 +246,11 @@ INSERT INTO ecn_ecnapplydetail (ApplyDId, ApplyId, SortSeq, EcnType, NewFlag, Ve
   (7121, 7003, 1, 2, 0, '10', '定制版', '2024-03-10 00:00:00', 'BOM-FG003', '定制电动自行车物料清单', 'FG003', NULL, NULL),
   (7122, 7003, 2, 1, 1, '10', '标准版', '2024-03-10 00:00:00', 'BOM-FG004', '定制车灯套件物料清单', 'FG004', NULL, NULL),
   (7123, 7003, 3, 2, 0, NULL, NULL, NULL, 'CP004', '电池容量升级', 'CP004', NULL, NULL);
+
+-- A backflushed component of 1004 whose warehouse was never set: the backflush list of
+-- that line is refused (1019992).
+INSERT INTO mom_moallocate (AllocateId, MoDId, SortSeq, OpSeq, ComponentId, InvCode, BaseQtyN, BaseQtyD,
+                            ParentScrap, CompScrap, FVFlag, ByproductFlag, WIPType, WhCode, Qty, IssQty,
+                            InspQty, StartDemDate, EndDemDate, OffSet, OpComponentId, DeleteFlag, LotCode) VALUES
+  (5031, 1004, 1, '0020', 9, 'CP005', 8, 1, 0, 0, 1, 0, 1, NULL, 160, 0, 0,
+   '2024-03-04 00:00:00', '2024-03-04 00:00:00', 0, 9023, 0, NULL);

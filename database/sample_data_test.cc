@@ -53,6 +53,8 @@ TEST_F(SampleDataTest, DocumentedCasesArePresent) {
       {"1001 has backflushed components with warehouses",
        "SELECT count(*) >= 3 FROM mom_moallocate WHERE MoDId = 1001 AND WIPType = 1 AND WhCode IS NOT NULL "
        "AND ByproductFlag = 0 AND DeleteFlag = 0", 1},
+      {"1004 has a backflushed component without a warehouse",
+       "SELECT count(*) FROM mom_moallocate WHERE MoDId = 1004 AND WIPType = 1 AND WhCode IS NULL", 1},
       {"1001 has a fixed-usage component", "SELECT count(*) FROM mom_moallocate WHERE MoDId = 1001 AND FVFlag = 0", 1},
       {"1001 has scrap rates",
        "SELECT count(*) >= 2 FROM mom_moallocate WHERE MoDId = 1001 AND (CompScrap > 0 OR ParentScrap > 0)", 1},

@@ -50,7 +50,12 @@ TEST(DialectTest, RewritesTheSupportedConstructsAndNothingElse) {
        "select 'it''s #t getdate() convert(char,convert(money,k),2)', \"#q\" from T"},
       {"select x -- getdate() #t\n from T /* a = b, #t */", "select x -- getdate() #t\n from T /* a = b, #t */"},
       // unchanged SQLite and portable SQL
-      {"select cast(x as int), coalesce(a, ?) from T where b = ?", "select cast(x as int), coalesce(a, ?) from T where b = ?"},
+      {"select cast(x as integer), cast(y as decimal(10,2)), coalesce(a, ?) from T where b = ?",
+       "select cast(x as integer), cast(y as decimal(10,2)), coalesce(a, ?) from T where b = ?"},
+      // casts to int convert strictly
+      {"select cast(cValue as int) as Scale from T", "select mom_cast_int(cValue) as Scale from T"},
+      {"select x from T where CAST ( (a + cast(b as int)) AS INT ) > 1",
+       "select x from T where mom_cast_int((a + mom_cast_int(b))) > 1"},
       {"create table a (x integer primary key); insert into a values (1);\n",
        "create table a (x integer primary key); insert into a values (1);\n"},
       {"select N'abc', n'd' from T", "select 'abc', 'd' from T"},
@@ -161,6 +166,36 @@ TEST_F(DialectDatabaseTest, SelectIntoWithoutIdentityCopiesRows) {
   EXPECT_EQ(rs->fields().Item("Num").Type(), ado::adInteger);
   EXPECT_EQ(rs->fields().Item("b").DefinedSize(), 10);
   EXPECT_EQ(rs->fields().Item("Num").Value(), com::Variant(int32_t{2}));
+}
+
+TEST_F(DialectDatabaseTest, CastToIntIsStrict) {
+  struct Case {
+    const char* operand;
+    int64_t value;  // when `error` is null
+    const char* error;
+  } cases[] = {
+      {"'4'", 4, nullptr},
+      {"' -12 '", -12, nullptr},
+      {"''", 0, nullptr},
+      {"4.7", 4, nullptr},
+      {"-4.7", -4, nullptr},
+      {"'-2147483648'", INT32_MIN, nullptr},
+      {"'abc'", 0, "Conversion failed when converting the varchar value 'abc' to data type int."},
+      {"'4.5'", 0, "Conversion failed when converting the varchar value '4.5' to data type int."},
+      {"'2147483648'", 0, "Arithmetic overflow error converting expression to data type int."},
+      {"3e10", 0, "Arithmetic overflow error converting expression to data type int."},
+  };
+  for (const Case& c : cases) {
+    std::string sql = std::string("select cast(") + c.operand + " as int)";
+    if (c.error) {
+      auto e = ado_test::Raised([&] { db_->Execute(sql); });
+      ASSERT_TRUE(e) << sql;
+      EXPECT_EQ(e->description(), c.error) << sql;
+    } else {
+      EXPECT_EQ(Scalar(*db_, sql).ToI8(), c.value) << sql;
+    }
+  }
+  EXPECT_TRUE(Scalar(*db_, "select cast(Krts as int) from T where a = 3").is_null());
 }
 
 TEST_F(DialectDatabaseTest, AliasFormAndCurrentTimeType) {

@@ -46,5 +46,6 @@ class Demo {
 
 // The roads of the demo.
 void DemoProductReceipt(Demo& demo);
+void DemoMaterial(Demo& demo);
 
 }  // namespace mom_console

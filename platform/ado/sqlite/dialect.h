@@ -8,6 +8,9 @@
 //   convert(char, convert(money, X), 2)   -> mom_money_text(X): a row version printed
 //                                            as money with four decimals, 30 wide
 //   getdate()                             -> mom_getdate(): local 'YYYY-MM-DD HH:MM:SS.fff'
+//   cast(X as int)                        -> mom_cast_int(X): as the original database
+//                                            converts, failing for text that is not an
+//                                            integer and for values outside int
 //   #name                                 -> "#name", a connection's temporary table;
 //                                            CREATE TABLE #name becomes CREATE TEMP TABLE
 //   SELECT [IDENTITY(int,1,1) AS C,] items INTO target FROM ...
@@ -18,7 +21,7 @@
 //   SELECT ..., Alias = expr, ... FROM    -> expr AS Alias (top-level select items only)
 //   N'text'                               -> 'text'
 //
-// Everything else (cast, coalesce, "?" markers, SQLite DDL, scripts) passes unchanged.
+// Everything else (other casts, coalesce, "?" markers, SQLite DDL, scripts) passes unchanged.
 // A SELECT INTO yields two statements separated by ';', so callers run the result as
 // a script.
 
@@ -32,6 +35,7 @@ namespace ado::sqlite {
 
 inline constexpr std::string_view kMoneyTextFunction = "mom_money_text";
 inline constexpr std::string_view kCurrentTimeFunction = "mom_getdate";
+inline constexpr std::string_view kCastToIntFunction = "mom_cast_int";
 
 struct DeclaredColumn {
   std::string name;
