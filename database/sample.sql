@@ -246,3 +246,8 @@ INSERT INTO ecn_ecnapplydetail (ApplyDId, ApplyId, SortSeq, EcnType, NewFlag, Ve
   (7121, 7003, 1, 2, 0, '10', '定制版', '2024-03-10 00:00:00', 'BOM-FG003', '定制电动自行车物料清单', 'FG003', NULL, NULL),
   (7122, 7003, 2, 1, 1, '10', '标准版', '2024-03-10 00:00:00', 'BOM-FG004', '定制车灯套件物料清单', 'FG004', NULL, NULL),
   (7123, 7003, 3, 2, 0, NULL, NULL, NULL, 'CP004', '电池容量升级', 'CP004', NULL, NULL);
+
+INSERT INTO Person (cPersonCode, cPersonName, cDepName) VALUES
+  ('0101', '王工', '研发部'),
+  ('0102', '李工', '工艺部'),
+  ('0103', '赵工', '研发部');
