@@ -146,6 +146,7 @@ EcnApplyChangeRefDialog::EcnApplyChangeRefDialog(frmEcnApplyChangeRef& form, QWi
     table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 4);
     table->horizontalHeader()->setHighlightSections(false);
     table->setWordWrap(false);
+    table->setTabKeyNavigation(false);  // Tab moves on to the next control
     grids_[i] = table;
     Grid grid = i == 0 ? Grid::grdHead : Grid::grdBody;
     connect(table, &QTableWidget::currentCellChanged, this, [this, grid](int row, int, int, int) {
@@ -268,13 +269,18 @@ void EcnApplyChangeRefDialog::HideRefButton() { cmdRef_->hide(); }
 
 bool EcnApplyChangeRefDialog::RefButtonHasFocus() const { return QApplication::focusWidget() == cmdRef_; }
 
-void EcnApplyChangeRefDialog::FocusBox(TextBox b) { box(b)->setFocus(Qt::OtherFocusReason); }
+void EcnApplyChangeRefDialog::FocusBox(TextBox b) {
+  // Back from the lookup window: this window is the active one again.
+  activateWindow();
+  box(b)->setFocus(Qt::OtherFocusReason);
+}
 
 void EcnApplyChangeRefDialog::ShowMessage(const std::string& text, const std::string& title) {
   QMessageBox message(QMessageBox::Information, Q(title), Q(text), QMessageBox::Ok, this);
   message.setObjectName("MessageBox");
   message.button(QMessageBox::Ok)->setText(QStringLiteral("确定"));
   message.exec();
+  activateWindow();
 }
 
 void EcnApplyChangeRefDialog::Unload() {
@@ -340,6 +346,11 @@ void EcnApplyChangeRefDialog::OnFocusChanged(QWidget* old, QWidget* now) {
     if (!ValidateLeaving(validated)) {
       QWidget* back = validated == boxes_[3] ? validated : static_cast<suite::CtlHeadItem*>(validated)->editor();
       back->setFocus(Qt::OtherFocusReason);
+      // A mouse press gives the focus before it is delivered: swallow that press, so
+      // that a refused leave does not click the button either. A keyboard move has no
+      // press to follow; forget it once the events of this move are done.
+      swallow_press_ = true;
+      QTimer::singleShot(0, this, [this] { swallow_press_ = false; });
       return;
     }
   }
@@ -357,14 +368,10 @@ void EcnApplyChangeRefDialog::OnFocusChanged(QWidget* old, QWidget* now) {
 
 bool EcnApplyChangeRefDialog::eventFilter(QObject* watched, QEvent* event) {
   auto* widget = qobject_cast<QWidget*>(watched);
-  if (event->type() == QEvent::MouseButtonPress && widget && Contains(this, widget) && !validating_) {
-    // A click elsewhere first asks the box being left; a refusal swallows the click.
-    QWidget* validated = ValidatedBoxOf(QApplication::focusWidget());
-    if (validated && !Contains(validated, widget) && !ValidateLeaving(validated)) {
-      QWidget* back = validated == boxes_[3] ? validated : static_cast<suite::CtlHeadItem*>(validated)->editor();
-      back->setFocus(Qt::OtherFocusReason);
-      return true;
-    }
+  if (event->type() == QEvent::MouseButtonPress && swallow_press_ && widget && Contains(this, widget)) {
+    // The press that tried to leave a refused box does nothing else either.
+    swallow_press_ = false;
+    return true;
   }
   if (watched == boxes_[static_cast<size_t>(TextBox::txtGrade)] && event->type() == QEvent::KeyPress) {
     auto* key = static_cast<QKeyEvent*>(event);

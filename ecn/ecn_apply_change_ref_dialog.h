@@ -85,6 +85,7 @@ class EcnApplyChangeRefDialog : public QDialog, public EcnApplyChangeRefView {
   std::array<QPixmap, 2> images_;
   bool showing_row_ = false;  // the program, not the user, moves a grid's row
   bool validating_ = false;
+  bool swallow_press_ = false;
   bool unloading_ = false;
 };
 
