@@ -81,6 +81,18 @@ Qt::Alignment AlignmentOf(char a) {
   }
 }
 
+// The width of a header text as the grids were laid out for: a face whose narrow
+// characters, spaces included, are half as wide as an ideograph. Proportional faces
+// have narrower spaces; measuring every narrow character as a digit keeps the columns
+// wide enough for the values their headers were padded for.
+int HeaderWidth(const QFontMetrics& metrics, const QString& header) {
+  int wide = metrics.horizontalAdvance(QChar(0x4E2D));
+  int narrow = metrics.horizontalAdvance(QLatin1Char('0'));
+  int width = 0;
+  for (QChar ch : header) width += ch.unicode() >= 0x2E80 ? wide : narrow;
+  return width;
+}
+
 }  // namespace
 
 EcnApplyChangeRefDialog::EcnApplyChangeRefDialog(frmEcnApplyChangeRef& form, QWidget* parent)
@@ -89,6 +101,10 @@ EcnApplyChangeRefDialog::EcnApplyChangeRefDialog(frmEcnApplyChangeRef& form, QWi
   setWindowTitle(QStringLiteral("变更申请参照"));
   setFixedSize(kClientWidth / kTwipsPerPixel, kClientHeight / kTwipsPerPixel);
   setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+  // The layout is measured for a 9-point face at 96 dots per inch: 12 pixels.
+  QFont face = font();
+  face.setPixelSize(12);
+  setFont(face);
 
   MakeLabel(this, "Label1", "变更单号:", kLabel1);
   MakeLabel(this, "Label2", "至  变更单号:", kLabel2);
@@ -216,7 +232,7 @@ void EcnApplyChangeRefDialog::SetGridColumns(Grid g, const std::vector<GridColum
     header->setData(Qt::UserRole, QVariant::fromValue(static_cast<int>(columns[c].alignment)));
     table->setHorizontalHeaderItem(c, header);
     // The header text with its spaces sets the width.
-    table->setColumnWidth(c, metrics.horizontalAdvance(Q(columns[c].header)) + 8);
+    table->setColumnWidth(c, HeaderWidth(metrics, Q(columns[c].header)) + 8);
   }
 }
 
