@@ -559,6 +559,21 @@ TEST_F(EcnApplyChangeRefTest, AFailingCaptionQueryFailsTheCallAndWritesNothing) 
   EXPECT_EQ(DocCode, "kept");
 }
 
+TEST_F(EcnApplyChangeRefTest, WithoutADisplayTheCallFailsWithAClearError) {
+  testing_support::ScopedEnv no_x("DISPLAY", ""), no_wayland("WAYLAND_DISPLAY", ""), no_qpa("QT_QPA_PLATFORM", "");
+  mom::ObjectRef login = login_;
+  int32_t ApplyDId = 5, SortSeq = 6;
+  std::string DocCode = "kept";
+  try {
+    EcnApplyChangeRef(login, 0, conn_, ApplyDId, DocCode, SortSeq);
+    ADD_FAILURE() << "no error";
+  } catch (const com::Error& e) {
+    EXPECT_EQ(e.number(), com::kErrAutomation);
+    EXPECT_NE(e.description().find("no display"), std::string::npos) << e.description();
+  }
+  EXPECT_EQ(ApplyDId, 5);
+}
+
 TEST_F(EcnDialogTest, ExchangeDictionaryAddsMissingKeysAsEmpty) {
   com::Ptr<ExchangeDictionary> d = com::MakeObject<ExchangeDictionary>();
   d->Add("ApplyDId", com::Variant(int32_t{3}));
