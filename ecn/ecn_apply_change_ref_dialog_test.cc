@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCalendarWidget>
 #include <chrono>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -235,6 +236,33 @@ TEST_F(EcnDialogWidgetTest, F2OpensTheLookupOnlyWithoutModifiers) {
   EXPECT_EQ(rows, 3);
   EXPECT_EQ(empl->text(), QString("x"));
   EXPECT_EQ(Focused(), empl);
+}
+
+TEST_F(EcnDialogWidgetTest, DateBoxTextByDispatchIdAndItsCalendar) {
+  suite::CtlHeadItem* item = dialog_->dateBox(DateBox::txtEDate);
+  int changes = 0;
+  QObject::connect(item, &suite::CtlHeadItem::Change, [&changes] { ++changes; });
+  auto text = [item] {
+    return com::CallById(item->dispatch(), suite::kDispIdCtlHeadItemText, {}, com::InvokeKind::PropertyGet)
+        .ToString();
+  };
+  QTest::keyClicks(item->editor(), "2024");
+  EXPECT_EQ(text(), "2024");
+  EXPECT_EQ(changes, 4);
+  Message seen;
+  AnswerMessage(seen);
+  form_->cmdFilter_Click();  // "2024" is no date: the filter reports it and stays usable
+  EXPECT_EQ(seen.title, QString("提示信息"));
+  EXPECT_TRUE(form_->FilterDirty());
+  ASSERT_TRUE(QTest::qWaitForWindowActive(dialog_.get()));
+
+  QTest::mouseClick(item->referButton(), Qt::LeftButton);
+  auto* calendar = item->findChild<QCalendarWidget*>("calendar");
+  ASSERT_NE(calendar, nullptr);
+  EXPECT_TRUE(calendar->isVisible());
+  emit calendar->clicked(QDate(2024, 2, 3));
+  EXPECT_EQ(text(), "2024-02-03");
+  EXPECT_FALSE(calendar->isVisible());
 }
 
 // The operation itself, as a caller of clsMOM sees it, with the window answered by the
