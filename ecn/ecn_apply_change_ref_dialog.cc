@@ -182,12 +182,15 @@ EcnApplyChangeRefDialog::EcnApplyChangeRefDialog(frmEcnApplyChangeRef& form, QWi
 
   // Mouse presses anywhere in the window first ask the box being left.
   qApp->installEventFilter(this);
-  connect(qApp, &QApplication::focusChanged, this, &EcnApplyChangeRefDialog::OnFocusChanged);
+  focus_connection_ = connect(qApp, &QApplication::focusChanged, this, &EcnApplyChangeRefDialog::OnFocusChanged);
   OKButton_->setFocus();
   form_.AttachView(this);
 }
 
 EcnApplyChangeRefDialog::~EcnApplyChangeRefDialog() {
+  // QDialog's destructor hides the window, which moves the focus: this part of the
+  // object is gone by then and must hear nothing more.
+  disconnect(focus_connection_);
   qApp->removeEventFilter(this);
   form_.AttachView(nullptr);
 }

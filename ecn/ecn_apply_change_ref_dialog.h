@@ -86,6 +86,7 @@ class EcnApplyChangeRefDialog : public QDialog, public EcnApplyChangeRefView {
   bool showing_row_ = false;  // the program, not the user, moves a grid's row
   bool validating_ = false;
   bool swallow_press_ = false;
+  QMetaObject::Connection focus_connection_;
   bool unloading_ = false;
 };
 
