@@ -7,7 +7,7 @@
 //     one are left out), whose applicant code or name equals the applicant (empty: any)
 //     and whose grade equals the grade; ordered by DocCode.
 //   GetApplyBody (0x60020003): ApplyId, EcnType (0 or less: every kind), out data -> 1.
-//     The lines of one head with their item's name, specification and defined items;
+//     The lines of one head with their item's name, model and defined items;
 //     ordered by SortSeq.
 //
 // Data is the XML data set that "REREVORU.clsDsToRs" reads (suite/ds_to_rs.h), rows
