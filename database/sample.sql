@@ -254,3 +254,8 @@ INSERT INTO mom_moallocate (AllocateId, MoDId, SortSeq, OpSeq, ComponentId, InvC
                             InspQty, StartDemDate, EndDemDate, OffSet, OpComponentId, DeleteFlag, LotCode) VALUES
   (5031, 1004, 1, '0020', 9, 'CP005', 8, 1, 0, 0, 1, 0, 1, NULL, 160, 0, 0,
    '2024-03-04 00:00:00', '2024-03-04 00:00:00', 0, 9023, 0, NULL);
+
+INSERT INTO Person (cPersonCode, cPersonName, cDepName) VALUES
+  ('0101', '王工', '研发部'),
+  ('0102', '李工', '工艺部'),
+  ('0103', '赵工', '研发部');

@@ -602,3 +602,11 @@ BEGIN
 END;
 
 PRAGMA user_version = 1;
+
+-- ---------------------------------------------------------------- person archive
+-- The people that lookups offer as applicants of engineering changes.
+CREATE TABLE Person (
+  cPersonCode NVARCHAR(20) NOT NULL PRIMARY KEY,
+  cPersonName NVARCHAR(40) NOT NULL,
+  cDepName NVARCHAR(60)
+);

@@ -3,15 +3,24 @@
 // of an engineering-change application and returns the choice.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "component/cls_mom_interface.h"
 
 namespace mom::ecn {
 
+class frmEcnApplyChangeRef;
+
 // Writes ApplyDId, DocCode and SortSeq (0, "" and 0 when nothing was chosen) and
 // returns ApplyDId. Raises when the dialog cannot be created, loaded or shown.
 int32_t EcnApplyChangeRef(ObjectRef& ClsLogin, int16_t EcnType, ConnectionRef& cn, int32_t& ApplyDId,
                           std::string& DocCode, int32_t& SortSeq);
+
+// The same with the modal show given: it loads the dialog and returns when the dialog
+// has been unloaded. The default shows the Qt window (ecn_apply_change_ref_dialog.h).
+using ShowModal = std::function<void(frmEcnApplyChangeRef& form)>;
+int32_t EcnApplyChangeRef(ObjectRef& ClsLogin, int16_t EcnType, ConnectionRef& cn, int32_t& ApplyDId,
+                          std::string& DocCode, int32_t& SortSeq, const ShowModal& show);
 
 }  // namespace mom::ecn

@@ -8,8 +8,11 @@
 #include "platform/com/creation.h"
 #include "platform/com/error_info.h"
 #include "platform/com/registry.h"
+#include "suite/current_login.h"
 #include "suite/ds_to_rs.h"
+#include "suite/ecn_apply_server.h"
 #include "suite/login.h"
+#include "suite/ref_lookup.h"
 #include "suite/resource_server.h"
 
 namespace {
@@ -31,6 +34,10 @@ const std::vector<SuiteClass>& Classes() {
       {suite::kClsidResourceServer, suite::kProgIdResourceServer, "Resource server", FactoryOf<suite::ResourceServer>},
       {suite::kClsidLogin, suite::kProgIdLogin, "Login", FactoryOf<suite::Login>},
       {suite::kClsidDsToRs, suite::kProgIdDsToRs, "Data set to recordset", FactoryOf<suite::DsToRs>},
+      {suite::kClsidEcnApplyServer, suite::kProgIdEcnApplyServer, "Engineering-change applications",
+       FactoryOf<suite::EcnApplyServer>},
+      {suite::kClsidRefLookup, suite::kProgIdRefLookup, "Lookup", FactoryOf<suite::RefLookup>},
+      {suite::kClsidCurrentLogin, suite::kProgIdCurrentLogin, "Current login", FactoryOf<suite::CurrentLogin>},
   };
   return classes;
 }

@@ -27,6 +27,19 @@ library (KRZ7DEVUZIda.so), as regsvr32 would. The registry file is $MOM_REGISTRY
 ~/.config/mom/registry.reg; the libraries are taken from $MOM_LIB_DIR or ../lib beside
 this program.
 )";
+  if (command == "ecn")
+    return R"(usage: mom ecn DB [--type N] [--screenshot FILE]
+
+Shows the engineering-change reference dialog of clsMOM (EcnApplyChangeRef) on DB and
+prints the choice as one JSON object: "ApplyDId", "DocCode", "SortSeq" and "result"
+(0, "" and 0 when the dialog was cancelled or closed).
+  --type N            kind of change whose lines are listed (1 add, 2 change, 3 remove;
+                      0, the default, lists every kind)
+  --screenshot FILE   do not wait for the user: run the filter with empty boxes, make
+                      the first line current, write a PNG of the dialog to FILE, cancel
+Needs a display; without one set QT_QPA_PLATFORM=offscreen (enough for --screenshot).
+Example: QT_QPA_PLATFORM=offscreen mom ecn mom.db --screenshot ecn.png
+)";
   if (command == "call")
     return R"(usage: mom call DB OPERATION [NAME=VALUE ...] [--user U] [--acc A] [--rollback]
 
@@ -59,6 +72,8 @@ Commands:
   call DB OPERATION [NAME=VALUE ...] [--user U] [--acc A] [--rollback]
                                  call a clsMOM operation late-bound
   demo [DB]                      walk through the write-back roads on sample data
+  ecn DB [--type N] [--screenshot FILE]
+                                 pick an engineering-change line in the dialog
 
 DB is a connection string (Provider=SQLite;Data Source=PATH) or a file path.
 Exit codes: 0 done, 1 failure, 2 bad usage, 3 the operation failed with an error.

@@ -19,9 +19,10 @@ class MomCliTest : public ::testing::Test {
     int exit_code;
     std::string out;
   };
-  // Runs `mom ARGS` with a private registry; stderr goes to err_.
-  Run Mom(const std::string& args) {
-    std::string cmd = "MOM_REGISTRY='" + dir_.File("registry.reg") + "' '" MOM_PROGRAM "' " + args + " 2>'" +
+  // Runs `mom ARGS` with a private registry (and the variables `env`, "NAME=VALUE ...");
+  // stderr goes to err_.
+  Run Mom(const std::string& args, const std::string& env = "") {
+    std::string cmd = env + " MOM_REGISTRY='" + dir_.File("registry.reg") + "' '" MOM_PROGRAM "' " + args + " 2>'" +
                       dir_.File("stderr") + "'";
     FILE* p = popen(cmd.c_str(), "r");
     std::string out;
@@ -97,6 +98,27 @@ TEST_F(MomCliTest, AnErrorStatusExitsThree) {
   EXPECT_FALSE(j["error"]["description"].get<std::string>().empty());
 }
 
+TEST_F(MomCliTest, EcnPicturesTheDialogOrFailsWithoutADisplay) {
+  Init();
+  const std::string png = dir_.File("ecn.png");
+  Run r = Mom("ecn " + Db() + " --type 2 --screenshot '" + png + "'", "QT_QPA_PLATFORM=offscreen");
+  ASSERT_EQ(r.exit_code, 0) << r.out;
+  Json j = Json::parse(r.out);
+  EXPECT_EQ(j["ApplyDId"], 0);
+  EXPECT_EQ(j["DocCode"], "");
+  EXPECT_EQ(j["result"], 0);
+  char signature[8] = {};
+  FILE* f = std::fopen(png.c_str(), "rb");
+  ASSERT_NE(f, nullptr);
+  EXPECT_EQ(std::fread(signature, 1, 8, f), 8u);
+  std::fclose(f);
+  EXPECT_EQ(std::string(signature + 1, 3), "PNG");
+
+  r = Mom("ecn " + Db(), "DISPLAY= WAYLAND_DISPLAY= QT_QPA_PLATFORM=");
+  EXPECT_EQ(r.exit_code, 3);
+  EXPECT_NE(Json::parse(r.out)["error"]["description"].get<std::string>().find("no display"), std::string::npos);
+}
+
 TEST_F(MomCliTest, BadUsageExitsTwo) {
   Init();
   for (const std::string& args : {
@@ -107,6 +129,8 @@ TEST_F(MomCliTest, BadUsageExitsTwo) {
            std::string("call ") + Db() + " MoQtyWrB iMoDId=1001 bBPFlag=maybe fNetChgQty=1 cBusType=x Krts=",
            std::string("call ") + Db() + " MoInQtyWrB iMoDId=1 fNetChgQty=1 cBusType=x Krts= CurDate=2024-13-01",
            std::string("call ") + Db() + " MoRoutingWrB MoRoutingDId=3003 fNetChgQty=1 oConn=x",
+           std::string("ecn ") + Db() + " --type x",
+           std::string("ecn"),
            std::string("frobnicate"),
        }) {
     EXPECT_EQ(Mom(args).exit_code, 2) << args;
