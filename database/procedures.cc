@@ -10,6 +10,7 @@ void RegisterProcedures() {
   std::call_once(once, [] {
     RegisterOrderProcedures();
     RegisterShopFloorProcedures();
+    RegisterGenerationProcedures();
   });
 }
 

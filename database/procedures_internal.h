@@ -12,5 +12,6 @@ inline constexpr std::string_view kProvider = ado::sqlite::kProviderName;
 
 void RegisterOrderProcedures();
 void RegisterShopFloorProcedures();
+void RegisterGenerationProcedures();
 
 }  // namespace database

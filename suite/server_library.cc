@@ -8,8 +8,11 @@
 #include "platform/com/creation.h"
 #include "platform/com/error_info.h"
 #include "platform/com/registry.h"
+#include "suite/common_functions.h"
 #include "suite/ds_to_rs.h"
 #include "suite/login.h"
+#include "suite/order_servers.h"
+#include "suite/part_lookup.h"
 #include "suite/resource_server.h"
 
 namespace {
@@ -31,6 +34,12 @@ const std::vector<SuiteClass>& Classes() {
       {suite::kClsidResourceServer, suite::kProgIdResourceServer, "Resource server", FactoryOf<suite::ResourceServer>},
       {suite::kClsidLogin, suite::kProgIdLogin, "Login", FactoryOf<suite::Login>},
       {suite::kClsidDsToRs, suite::kProgIdDsToRs, "Data set to recordset", FactoryOf<suite::DsToRs>},
+      {suite::kClsidSoFunc, suite::kProgIdSoFunc, "Sales order functions", FactoryOf<suite::SoFunc>},
+      {suite::kClsidExInterface, suite::kProgIdExInterface, "External order interface",
+       FactoryOf<suite::ExInterface>},
+      {suite::kClsidPartLookup, suite::kProgIdPartLookup, "Part lookup", FactoryOf<suite::PartLookup>},
+      {suite::kClsidCommonFunctions, suite::kProgIdCommonFunctions, "Common functions",
+       FactoryOf<suite::CommonFunctions>},
   };
   return classes;
 }
