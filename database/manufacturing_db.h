@@ -41,7 +41,8 @@
 //                       remark NVARCHAR(255), SoType TINYINT, from NVARCHAR(2),
 //                       igrouptype INT, inum DECIMAL, iinvexchrate DECIMAL)
 //       Creates one order (mom_order, code mocode) with one line (mom_orderdetail,
-//       status planned) for the demand line sodid of kind SoType (1 sales, 3 external):
+//       status planned) for the demand line sodid of kind SoType (1 sales, 3 external, kept
+//       as SoType 2):
 //       the part of invcode with its free items, the line's bill cbomid when it is a valid
 //       one of that part, else the part's valid bill (Status 3) of the highest version;
 //       its components become the line's allocations through the connection's session
@@ -51,7 +52,7 @@
 //   Usp_MP_GetATONetDemand (MoDId INT, IsDel BIT, PartId INT, DueDate DATETIME,
 //                           SoType TINYINT, SoDId INT, OrdFlag BIT)
 //       Returns the net-demand rows of the demand line (mps_netdemand by SoType and
-//       SoDId) that can take a credit: DemandId, PartId, Seq, Factor, BalQty (demand not
+//       SoDId; SoType 3 reads 2) that can take a credit: DemandId, PartId, Seq, Factor, BalQty (demand not
 //       yet credited, or with IsDel what was credited), CrdQty, Krts (token text), by Seq
 //       then DemandId. Always 0.
 //

@@ -13,7 +13,10 @@ namespace {
 
 constexpr int kValidBom = 3;
 constexpr int kSalesLine = 1;
-constexpr int kExternalLine = 3;
+constexpr int kExternalLine = 2;
+
+// The generation calls name an external-order line 3; the database keeps it as 2.
+int32_t StoredSoType(int32_t caller_so_type) { return caller_so_type == 3 ? kExternalLine : caller_so_type; }
 
 // The connection's session table that the generation run created; absent when the
 // procedure is called on its own.
@@ -47,7 +50,7 @@ int32_t GenMoFromSo(ado::ProcedureContext& db, std::span<const com::Variant> raw
   const std::string inv_code = args.Text(4);
   const double qty = RoundQuantity(args.Quantity(15));
   const com::Variant& due_date = args.Raw(16);
-  const int32_t so_type = args.Int(20);
+  const int32_t so_type = StoredSoType(args.Int(20));
 
   // Trailing blanks are not part of a code.
   std::string mo_code = code;
@@ -163,7 +166,7 @@ int32_t GetAtoNetDemand(ado::ProcedureContext& db, std::span<const com::Variant>
       "SELECT DemandId, PartId, Seq, CAST(Factor AS REAL) AS Factor, CAST(BalQty AS REAL) AS BalQty, "
       "CAST(crdqty AS REAL) AS CrdQty, Krts FROM mps_netdemand WHERE SoType = ? AND SoDId = ? "
       "ORDER BY Seq, DemandId",
-      {args.Int(4), args.Int(5)});
+      {StoredSoType(args.Int(4)), args.Int(5)});
   ado::QueryResult out;
   out.columns = {{"DemandId", ado::adInteger}, {"PartId", ado::adInteger}, {"Seq", ado::adInteger},
                  {"Factor", ado::adDouble},    {"BalQty", ado::adDouble},   {"CrdQty", ado::adDouble},

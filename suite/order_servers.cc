@@ -59,6 +59,7 @@ com::Variant SoToWriteBack(std::span<com::Variant> args) {
 // SoToMoWriteBackEx(login, conn, sign, doc type, MoDId, qty, autoid, Krts, msg)
 com::Variant SoToMoWriteBackEx(std::span<com::Variant> args) {
   com::Ptr<ado::Connection> conn = ConnectionArg(args[1]);
+  const int16_t sign = args[2].ToI2();
   const int32_t mo_d_id = args[4].ToI4();
   const double qty = args[5].ToR8();
   const int32_t line = args[6].ToI4();
@@ -69,7 +70,10 @@ com::Variant SoToMoWriteBackEx(std::span<com::Variant> args) {
                 "join ex_order e on e.id = d.id where d.autoid = ?",
                 {line});
   std::string msg;
-  if (rs->Eof()) {
+  if ((sign == 3) != (qty < 0)) {
+    // 3 marks a reduction: it must come with a negative quantity, and only then.
+    msg = "数量方向与数量符号不符";
+  } else if (rs->Eof()) {
     msg = "外部订单行不存在";
   } else if (Trimmed(rs->fields().Item("Krts").Value().ToString()) != Trimmed(token)) {
     msg = "外部订单已被其他人员修改，请刷新后再试";

@@ -12,7 +12,8 @@
 //     SoToMoWriteBackEx(login, conn, sign, doc type, MoDId, qty, autoid, Krts, msg)
 //       -> Boolean: records the MO line on the external-order line (MoDId,
 //       fMoQuantity += qty), refusing a missing line, a line that already has another
-//       MO, or an order changed since its token was read.
+//       MO, an order changed since its token was read, or a sign that does not
+//       match the quantity (3 for a negative quantity, 1 otherwise).
 // Every argument is by reference.
 
 #include "platform/com/automation_object.h"
