@@ -46,5 +46,6 @@ class Demo {
 
 // The roads of the demo.
 void DemoProductReceipt(Demo& demo);
+void DemoMoGeneration(Demo& demo);
 
 }  // namespace mom_console
