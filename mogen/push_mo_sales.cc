@@ -88,8 +88,17 @@ VariantBool PushMoFromSales(ObjectRef& ClsLogin, std::string&, RecordsetRef& SoR
                                                   &part_id, &line_message, &run.cn, &found);
           if (com::Failed(hr)) RaiseFailed(hr);
           if (found) {
-            CreditAtoNetDemand(0, qty, false, part_id, rs["dPreMoDate"].Value().ToDate(), 1, line_id, true,
-                               run.cn);
+            // A crediting that fails halfway (a row changed meanwhile, a row credited in
+            // both passes) is undone as a whole, so the line does not commit a partial or
+            // doubled credit while it is reported as done.
+            run.cn->Execute("savepoint ato_credit", nullptr, ado::adExecuteNoRecords);
+            try {
+              CreditAtoNetDemand(0, qty, false, part_id, rs["dPreMoDate"].Value().ToDate(), 1, line_id, true,
+                                 run.cn);
+            } catch (...) {
+              run.cn->Execute("rollback to ato_credit", nullptr, ado::adExecuteNoRecords);
+            }
+            run.cn->Execute("release ato_credit", nullptr, ado::adExecuteNoRecords);
           } else {
             skip = true;
           }

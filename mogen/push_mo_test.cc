@@ -152,6 +152,21 @@ TEST_F(PushMoTest, ALineWithoutAPartGetsNoOrderAndTheNextGoesOn) {
   EXPECT_EQ(CodeOfLine(8113), "MO000001");
 }
 
+TEST_F(PushMoTest, AFailedCreditIsUndoneAsAWholeAndTheLineIsGenerated) {
+  // 8121 ×4 over Seq 1 (balance 1) and Seq 3 (balance 2): the reverse pass credits the
+  // first row a second time and the count check fails after both rows were written.
+  conn_->Execute("insert into mps_netdemand (DemandId, PartId, SoType, SoDId, Seq, BalQty) values "
+                 "(9101, 3, 1, 8121, 1, 1), (9102, 3, 1, 8121, 3, 2)");
+  EXPECT_FALSE(Push(SalesLines({"SO0003"})));
+  EXPECT_EQ(err_, std::string(kPrefix) + " SO0003 -- 3 " + kNoBom + "\r\n");
+  EXPECT_EQ(CodeOfLine(8121), "MO000001");
+  EXPECT_EQ(Count("select count(*) from mps_netdemand where DemandId in (9101, 9102) and crdqty = 0 and "
+                  "ModifyFlag = 0"),
+            2);
+  // The next ATO line's credit is kept.
+  EXPECT_DOUBLE_EQ(Scalar("select crdqty from mps_netdemand where DemandId = 6005").ToR8(), 1);
+}
+
 TEST_F(PushMoTest, ATakenCodeIsAnsweredWithTheNextCode) {
   ScriptCodes("SMO0001,SMO0002,MOT0003,MOT0004");
   EXPECT_TRUE(Push(SalesLines({"SO0002"})));
