@@ -27,6 +27,9 @@ void RaiseFailed(com::HResult hr) {
   throw com::Error(hr, "Automation error");
 }
 
+// "处理失败": the text of a refusal that came without a reason.
+constexpr int32_t kProcessingFailed = 10002;
+
 std::string TextOrEmpty(const com::Variant& v) { return v.is_null() ? std::string() : v.ToString(); }
 
 }  // namespace
@@ -67,6 +70,10 @@ VariantBool PushMoFromSales(ObjectRef& ClsLogin, std::string&, RecordsetRef& SoR
         run.cn = conn_arg.ToObject<ado::Connection>();
         line_message = msg_arg.ToString();
         order_refused = !ok;
+        // A refusal must reach the caller even when the sales server gave no reason;
+        // otherwise the line would be committed with nothing done and the run report
+        // success.
+        if (order_refused && line_message.empty()) line_message = XMLRSData::GetResTextById(kProcessingFailed);
       }
 
       if (!order_refused) {
@@ -101,6 +108,7 @@ VariantBool PushMoFromSales(ObjectRef& ClsLogin, std::string&, RecordsetRef& SoR
             run.cn->Execute("release ato_credit", nullptr, ado::adExecuteNoRecords);
           } else {
             skip = true;
+            if (line_message.empty()) line_message = XMLRSData::GetResTextById(kProcessingFailed);
           }
         } catch (...) {
         }

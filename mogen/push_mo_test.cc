@@ -167,6 +167,14 @@ TEST_F(PushMoTest, AFailedCreditIsUndoneAsAWholeAndTheLineIsGenerated) {
   EXPECT_DOUBLE_EQ(Scalar("select crdqty from mps_netdemand where DemandId = 6005").ToR8(), 1);
 }
 
+TEST_F(PushMoTest, ARefusalWithoutAReasonIsStillReported) {
+  com::RunRegistrationEntry(MOGEN_SCRIPTED_NUMBERING_LIBRARY, "RegisterSilentSalesServer");
+  EXPECT_FALSE(Push(SalesLines({"SO0002"})));
+  EXPECT_EQ(err_, std::string(kPrefix) + " SO0002 -- 1 处理失败\r\n");
+  EXPECT_EQ(CodeOfLine(8111), "");
+  EXPECT_EQ(CodeOfLine(8113), "MO000001");
+}
+
 TEST_F(PushMoTest, ATakenCodeIsAnsweredWithTheNextCode) {
   ScriptCodes("SMO0001,SMO0002,MOT0003,MOT0004");
   EXPECT_TRUE(Push(SalesLines({"SO0002"})));

@@ -1,7 +1,11 @@
-// A server library for the generation tests: it registers a CommonFunctions that hands
-// out the codes listed in $MOM_TEST_DOCUMENT_CODES (comma-separated, in order; "" once
-// they are used up) and counts the codes asked for in $MOM_TEST_CODES_FETCHED. Its
-// other members answer as a suite without ATO parts would.
+// A server library for the generation tests, with two stand-ins, each registered by an
+// entry point of its own:
+//  - DllRegisterServer: a CommonFunctions that hands out the codes listed in
+//    $MOM_TEST_DOCUMENT_CODES (comma-separated, in order; "" once they are used up) and
+//    counts the codes asked for in $MOM_TEST_CODES_FETCHED. Its other members answer as
+//    a suite without ATO parts would.
+//  - RegisterSilentSalesServer: a VERORavede.clsSOFunc whose order check refuses every
+//    order without saying why, and whose write-back accepts everything.
 
 #include <cstdlib>
 #include <string>
@@ -59,14 +63,33 @@ class ScriptedNumbering : public com::AutomationObject {
   size_t next_ = 0;
 };
 
+constexpr com::Guid kClsidSilentSales{0x6A3E0B71, 0x2C55, 0x4F0E, {0x8B, 0x19, 0x3D, 0x44, 0x5A, 0x20, 0x7C, 0x01}};
+
+class SilentSalesServer : public com::AutomationObject {
+ public:
+  SilentSalesServer() : AutomationObject("IclsSOFunc") {
+    std::vector<com::ParamDesc> params = {com::RefParam("conn", com::VarType::Unknown),
+                                          com::RefParam("id", com::VarType::I4),
+                                          com::RefParam("Krts", com::VarType::String),
+                                          com::RefParam("msg", com::VarType::String)};
+    AddMember({"CheckSOKRTS", 0, com::InvokeKind::Method, params, com::VarType::Bool},
+              [](std::span<com::Variant>) { return com::Variant(false); });
+    params[2] = com::RefParam("qty", com::VarType::R8);
+    AddMember({"SOTOWriteBack", 0, com::InvokeKind::Method, params, com::VarType::Bool},
+              [](std::span<com::Variant>) { return com::Variant(true); });
+  }
+};
+
 }  // namespace
 
 extern "C" __attribute__((visibility("default"))) com::HResult DllGetClassObject(const com::Guid* clsid,
                                                                                  const com::Guid* iid, void** out) {
   if (!clsid || !iid || !out) return com::E_POINTER;
   *out = nullptr;
-  if (*clsid != kClsid) return com::CLASS_E_CLASSNOTAVAILABLE;
-  return com::MakeObject<com::ClassFactory<ScriptedNumbering>>()->QueryInterface(*iid, out);
+  if (*clsid == kClsid) return com::MakeObject<com::ClassFactory<ScriptedNumbering>>()->QueryInterface(*iid, out);
+  if (*clsid == kClsidSilentSales)
+    return com::MakeObject<com::ClassFactory<SilentSalesServer>>()->QueryInterface(*iid, out);
+  return com::CLASS_E_CLASSNOTAVAILABLE;
 }
 
 extern "C" __attribute__((visibility("default"))) com::HResult DllCanUnloadNow() { return com::S_FALSE; }
@@ -78,6 +101,20 @@ extern "C" __attribute__((visibility("default"))) com::HResult DllRegisterServer
       com::ClassRegistration reg;
       reg.clsid = kClsid;
       reg.description = "Scripted numbering for tests";
+      reg.library_path = path;
+      com::RegisterClass(r, reg);
+    });
+  });
+}
+
+extern "C" __attribute__((visibility("default"))) com::HResult RegisterSilentSalesServer() {
+  return com::GuardCall([] {
+    std::string path = com::LibraryPathOf(reinterpret_cast<const void*>(&RegisterSilentSalesServer));
+    com::Registry::Update(com::Registry::DefaultPath(), [&](com::Registry& r) {
+      com::ClassRegistration reg;
+      reg.clsid = kClsidSilentSales;
+      reg.prog_id = "VERORavede.clsSOFunc";
+      reg.description = "Sales server that refuses silently, for tests";
       reg.library_path = path;
       com::RegisterClass(r, reg);
     });
