@@ -153,8 +153,10 @@ void PushMoFromSo_raw(benchmark::State& state) {
         "select PartId from bas_part where InvCode = ?1 and coalesce(Free1, '') = coalesce(?2, '') and "
         "coalesce(Free2, '') = coalesce(?3, '') order by PartId limit 1");
     sqlite3_stmt* demand = prepare("select DemandId from mps_netdemand where SoType = 1 and SoDId = ?1");
-    sqlite3_stmt* bom = prepare("select BomId from bom_bom where PartId = ?1 and Status = 3 order by Version desc limit 1");
-    sqlite3_stmt* head = prepare("insert into mom_order (MoCode, CreateDate, CreateUser) values (?1, datetime('now'), 'bench')");
+    sqlite3_stmt* bom =
+        prepare("select BomId from bom_bom where PartId = ?1 and Status = 3 order by Version desc limit 1");
+    sqlite3_stmt* head =
+        prepare("insert into mom_order (MoCode, CreateDate, CreateUser) values (?1, datetime('now'), 'bench')");
     sqlite3_stmt* detail = prepare(
         "insert into mom_orderdetail (MoId, PartId, InvCode, BomId, Qty, SoType, SoDId, DueDate, Free1, Free2) "
         "values (?1, ?2, ?3, ?4, ?5, 1, ?6, ?7, ?8, ?9)");

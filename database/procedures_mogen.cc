@@ -76,8 +76,9 @@ int32_t GenMoFromSo(ado::ProcedureContext& db, std::span<const com::Variant> raw
     bom = QueryRow(db, "SELECT BomId FROM bom_bom WHERE BomId = ? AND PartId = ? AND Status = ?",
                    {bom_arg.ToI8(), part_id, kValidBom});
   if (!bom)
-    bom = QueryRow(db, "SELECT BomId FROM bom_bom WHERE PartId = ? AND Status = ? ORDER BY Version DESC, BomId DESC "
-                       "LIMIT 1",
+    bom = QueryRow(db,
+                   "SELECT BomId FROM bom_bom WHERE PartId = ? AND Status = ? ORDER BY Version DESC, BomId DESC "
+                   "LIMIT 1",
                    {part_id, kValidBom});
   if (!bom) return kNoValidBom;
   const int64_t bom_id = (*bom)[0].ToI8();
@@ -100,16 +101,16 @@ int32_t GenMoFromSo(ado::ProcedureContext& db, std::span<const com::Variant> raw
   db.Exec("INSERT INTO mom_order (MoCode, CreateDate, CreateUser) VALUES (?, ?, ?)",
           {mo_code, args.Raw(18), args.Raw(17)});
   const int64_t mo_id = QueryRow(db, "SELECT MoId FROM mom_order WHERE MoCode = ?", {mo_code}).value()[0].ToI8();
-  std::vector<com::Variant> detail = {mo_id, part_id, inv_code, bom_id, qty, so_type, so_d_id, so_code, so_seq,
-                                      due_date, args.Raw(18)};
+  std::vector<com::Variant> detail = {mo_id,   part_id, inv_code, bom_id,   qty,         so_type,
+                                      so_d_id, so_code, so_seq,   due_date, args.Raw(18)};
   for (int i = 0; i < 10; ++i) detail.push_back(args.Raw(5 + i));
   detail.push_back(args.Raw(19));
-  db.Exec("INSERT INTO mom_orderdetail (MoId, SortSeq, MoClass, PartId, InvCode, BomId, Qty, Status, SoType, SoDId, "
-          "SoCode, SoSeq, DueDate, StartDate, Free1, Free2, Free3, Free4, Free5, Free6, Free7, Free8, Free9, Free10, "
-          "Remark) VALUES (?, 1, 1, ?, ?, ?, ?, 1, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
-          detail);
-  const int64_t mo_d_id =
-      QueryRow(db, "SELECT MoDId FROM mom_orderdetail WHERE MoId = ?", {mo_id}).value()[0].ToI8();
+  db.Exec(
+      "INSERT INTO mom_orderdetail (MoId, SortSeq, MoClass, PartId, InvCode, BomId, Qty, Status, SoType, SoDId, "
+      "SoCode, SoSeq, DueDate, StartDate, Free1, Free2, Free3, Free4, Free5, Free6, Free7, Free8, Free9, Free10, "
+      "Remark) VALUES (?, 1, 1, ?, ?, ?, ?, 1, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
+      detail);
+  const int64_t mo_d_id = QueryRow(db, "SELECT MoDId FROM mom_orderdetail WHERE MoId = ?", {mo_id}).value()[0].ToI8();
 
   // Components go through the run's session table, which starts empty for every
   // order: whatever an earlier line left there is not this order's.
@@ -130,15 +131,16 @@ int32_t GenMoFromSo(ado::ProcedureContext& db, std::span<const com::Variant> raw
   } else {
     std::vector<com::Variant> params = {mo_d_id};
     params.insert(params.end(), select_params.begin(), select_params.end());
-    db.Exec("INSERT INTO mom_moallocate (MoDId, SortSeq, OpSeq, ComponentId, InvCode, BaseQtyN, BaseQtyD, "
-            "ParentScrap, CompScrap, FVFlag, ByproductFlag, WIPType, WhCode, Qty, StartDemDate, EndDemDate, OffSet, "
-            "OpComponentId) SELECT ?, c.SortSeq, c.OpSeq, c.ComponentId, p.InvCode, c.BaseQtyN, c.BaseQtyD, "
-            "b.ParentScrap, c.CompScrap, c.FVFlag, c.ByproductFlag, c.WIPType, c.WhCode, "
-            "round(CASE WHEN c.FVFlag = 1 THEN ? * c.BaseQtyN / c.BaseQtyD * (1 + b.ParentScrap / 100.0) "
-            "ELSE c.BaseQtyN / c.BaseQtyD END * (1 + c.CompScrap / 100.0), 6), ?, ?, c.OffSet, c.OpComponentId "
-            "FROM bom_opcomponent c JOIN bom_bom b ON b.BomId = c.BomId JOIN bas_part p ON p.PartId = c.ComponentId "
-            "WHERE c.BomId = ? ORDER BY c.SortSeq, c.OpComponentId",
-            params);
+    db.Exec(
+        "INSERT INTO mom_moallocate (MoDId, SortSeq, OpSeq, ComponentId, InvCode, BaseQtyN, BaseQtyD, "
+        "ParentScrap, CompScrap, FVFlag, ByproductFlag, WIPType, WhCode, Qty, StartDemDate, EndDemDate, OffSet, "
+        "OpComponentId) SELECT ?, c.SortSeq, c.OpSeq, c.ComponentId, p.InvCode, c.BaseQtyN, c.BaseQtyD, "
+        "b.ParentScrap, c.CompScrap, c.FVFlag, c.ByproductFlag, c.WIPType, c.WhCode, "
+        "round(CASE WHEN c.FVFlag = 1 THEN ? * c.BaseQtyN / c.BaseQtyD * (1 + b.ParentScrap / 100.0) "
+        "ELSE c.BaseQtyN / c.BaseQtyD END * (1 + c.CompScrap / 100.0), 6), ?, ?, c.OffSet, c.OpComponentId "
+        "FROM bom_opcomponent c JOIN bom_bom b ON b.BomId = c.BomId JOIN bas_part p ON p.PartId = c.ComponentId "
+        "WHERE c.BomId = ? ORDER BY c.SortSeq, c.OpComponentId",
+        params);
   }
 
   // Keep the automatic numbering ahead of the codes it handed out.
@@ -169,15 +171,15 @@ int32_t GetAtoNetDemand(ado::ProcedureContext& db, std::span<const com::Variant>
       {StoredSoType(args.Int(4)), args.Int(5)});
   ado::QueryResult out;
   out.columns = {{"DemandId", ado::adInteger}, {"PartId", ado::adInteger}, {"Seq", ado::adInteger},
-                 {"Factor", ado::adDouble},    {"BalQty", ado::adDouble},   {"CrdQty", ado::adDouble},
+                 {"Factor", ado::adDouble},    {"BalQty", ado::adDouble},  {"CrdQty", ado::adDouble},
                  {"Krts", ado::adChar, 30}};
   for (auto& r : rows.rows) {
     const double demand = QuantityOf(r[4]);
     const double credited = QuantityOf(r[5]);
     const double balance = RoundQuantity(is_del ? credited : demand - credited);
     if (balance <= 0) continue;
-    out.rows.push_back({r[0], r[1], r[2], com::Variant(QuantityOf(r[3])), com::Variant(balance),
-                        com::Variant(credited), com::Variant(ado::sqlite::MoneyText(r[6].ToI8()))});
+    out.rows.push_back({r[0], r[1], r[2], com::Variant(QuantityOf(r[3])), com::Variant(balance), com::Variant(credited),
+                        com::Variant(ado::sqlite::MoneyText(r[6].ToI8()))});
   }
   db.ReturnRows(std::move(out));
   return kOk;

@@ -43,8 +43,7 @@ void CreditAtoNetDemand(int32_t moDId, double Qty, bool IsDel, int32_t PartId, c
   }
 
   const int32_t written = SaveNetDemandCredit(set, cn);
-  if (written != visits)
-    throw com::Error(kNetDemandCountMismatch, XMLRSData::GetResText("Z7.MOM.1013064"));
+  if (written != visits) throw com::Error(kNetDemandCountMismatch, XMLRSData::GetResText("Z7.MOM.1013064"));
 }
 
 RecordsetRef GetAtoNetDemand(int32_t moDId, bool IsDel, int32_t PartId, com::Date DueDate, uint8_t SoType,

@@ -1,11 +1,12 @@
 // Crediting of ATO net demand on the embedded database: the spreading passes, the
 // token-checked writes and the count check.
 
+#include "mogen/ato_net_demand.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
 
-#include "mogen/ato_net_demand.h"
 #include "platform/ado/recordset.h"
 #include "platform/com/error.h"
 #include "testing/mom_fixture.h"
@@ -37,16 +38,20 @@ class NetDemandTest : public MomFixture {
     int n = 0;
     for (const DemandRow& r : rows) {
       ++n;
-      conn_->Execute("insert into mps_netdemand (DemandId, PartId, SoType, SoDId, Seq, Factor, BalQty, crdqty) "
-                     "values (" + std::to_string(9000 + n) + ", 3, 1, " + std::to_string(kLine) + ", " +
-                     std::to_string(r.seq) + ", " + std::to_string(r.factor) + ", " +
-                     std::to_string(r.balance + r.credited) + ", " + std::to_string(r.credited) + ")");
+      conn_->Execute(
+          "insert into mps_netdemand (DemandId, PartId, SoType, SoDId, Seq, Factor, BalQty, crdqty) "
+          "values (" +
+          std::to_string(9000 + n) + ", 3, 1, " + std::to_string(kLine) + ", " + std::to_string(r.seq) + ", " +
+          std::to_string(r.factor) + ", " + std::to_string(r.balance + r.credited) + ", " + std::to_string(r.credited) +
+          ")");
     }
   }
   void Credit(double qty, bool is_del = false) {
     mom::mogen::CreditAtoNetDemand(0, qty, is_del, 3, com::Date{45000}, 1, kLine, true, conn_);
   }
-  double Credited(int n) { return Scalar("select crdqty from mps_netdemand where DemandId = " + std::to_string(9000 + n)).ToR8(); }
+  double Credited(int n) {
+    return Scalar("select crdqty from mps_netdemand where DemandId = " + std::to_string(9000 + n)).ToR8();
+  }
   int Flag(int n) {
     return Scalar("select ModifyFlag from mps_netdemand where DemandId = " + std::to_string(9000 + n)).ToBool() ? 1 : 0;
   }
@@ -64,17 +69,26 @@ TEST_F(NetDemandTest, QuantitiesSpreadOverTheRowsInBothPasses) {
     std::vector<double> credited;  // afterwards, per row
     std::vector<int> flags;
   } cases[] = {
-      {"the first row takes its balance, the second the rest", {{1, 1, 5, 0}, {1, 1, 10, 0}}, 8, false, "2",
-       {5, 3}, {1, 1}},
+      {"the first row takes its balance, the second the rest",
+       {{1, 1, 5, 0}, {1, 1, 10, 0}},
+       8,
+       false,
+       "2",
+       {5, 3},
+       {1, 1}},
       {"more than the balances: the rest is dropped", {{1, 1, 5, 0}, {1, 1, 10, 0}}, 20, false, "2", {5, 10}, {1, 1}},
       {"a balance equal to the quantity ends the pass", {{1, 1, 5, 0}, {1, 1, 10, 0}}, 5, false, "2", {5, 0}, {1, 0}},
       {"Seq 2 rescales the rest, halves to even", {{1, 1, 1, 0}, {2, 0.5, 10, 0}}, 8, false, "0", {1, 4}, {1, 1}},
       {"Seq 2 rescales to the quantity decimals", {{1, 1, 1, 0}, {2, 0.5, 10, 0}}, 8, false, "2", {1, 3.5}, {1, 1}},
-      {"Seq 3 turns to the reverse pass from the last row", {{1, 1, 2, 0}, {3, 1, 4, 0}, {3, 1, 4, 0}}, 5, false, "2",
-       {2, 0, 3}, {1, 0, 1}},
+      {"Seq 3 turns to the reverse pass from the last row",
+       {{1, 1, 2, 0}, {3, 1, 4, 0}, {3, 1, 4, 0}},
+       5,
+       false,
+       "2",
+       {2, 0, 3},
+       {1, 0, 1}},
       {"a zero quantity still writes the first row", {{1, 1, 5, 1}}, 0, false, "2", {1}, {1}},
-      {"a zero quantity before Seq 3 writes the last row", {{3, 1, 5, 0}, {3, 1, 5, 0}}, 0, false, "2", {0, 0},
-       {0, 1}},
+      {"a zero quantity before Seq 3 writes the last row", {{3, 1, 5, 0}, {3, 1, 5, 0}}, 0, false, "2", {0, 0}, {0, 1}},
       {"IsDel takes back at most what was credited", {{1, 1, 10, 6}, {1, 1, 10, 3}}, 7, true, "2", {0, 2}, {1, 1}},
   };
   for (const Case& c : cases) {

@@ -1,9 +1,10 @@
 // The generation command against the generation procedure, called on its own (without
 // a run's session table), as any caller of the procedure may.
 
+#include "mogen/gen_mo_from_demand.h"
+
 #include <gtest/gtest.h>
 
-#include "mogen/gen_mo_from_demand.h"
 #include "testing/mom_fixture.h"
 
 namespace {
@@ -39,8 +40,10 @@ class GenMoFromDemandTest : public MomFixture {
     return c["Return"].ToI4();
   }
   com::Variant Of(const std::string& column, const std::string& code) {
-    return Scalar("select d." + column + " from mom_orderdetail d join mom_order o on o.MoId = d.MoId "
-                  "where o.MoCode = '" + code + "'");
+    return Scalar("select d." + column +
+                  " from mom_orderdetail d join mom_order o on o.MoId = d.MoId "
+                  "where o.MoCode = '" +
+                  code + "'");
   }
 };
 
@@ -59,8 +62,8 @@ TEST_F(GenMoFromDemandTest, ReturnCodesAndTheBillChosen) {
       {"MOX001", "FG002", com::Variant::Null(), nullptr, nullptr, 90022, 901, 7},  // the code is taken
       {"MOX002", "FG001", com::Variant(905), nullptr, nullptr, 0, 901, 7},         // 905 is not valid
       {"MOX003", "FG002", com::Variant::Null(), "红色", "26寸", 0, 906, 3},
-      {"MOX004", "CP001", com::Variant::Null(), nullptr, nullptr, 90010, 0, 0},    // no bill
-      {"MOX005", "FG002", com::Variant::Null(), "蓝色", nullptr, 90010, 0, 0},     // no such part
+      {"MOX004", "CP001", com::Variant::Null(), nullptr, nullptr, 90010, 0, 0},  // no bill
+      {"MOX005", "FG002", com::Variant::Null(), "蓝色", nullptr, 90010, 0, 0},   // no such part
       {"   ", "FG001", com::Variant::Null(), nullptr, nullptr, 90002, 0, 0},
   };
   for (const Case& c : cases) {
@@ -69,7 +72,8 @@ TEST_F(GenMoFromDemandTest, ReturnCodesAndTheBillChosen) {
     if (c.bom_used) {
       EXPECT_EQ(Of("BomId", c.code).ToI4(), c.bom_used);
       EXPECT_EQ(Scalar("select count(*) from mom_moallocate a join mom_orderdetail d on d.MoDId = a.MoDId join "
-                       "mom_order o on o.MoId = d.MoId where o.MoCode = '" + std::string(c.code) + "'")
+                       "mom_order o on o.MoId = d.MoId where o.MoCode = '" +
+                       std::string(c.code) + "'")
                     .ToI4(),
                 c.allocations);
     } else {

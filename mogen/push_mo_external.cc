@@ -67,21 +67,20 @@ VariantBool PushMoFromExternal(ObjectRef& ClsLogin, std::string&, RecordsetRef& 
       if (result != 0) throw RunFailure{XMLRSData::GetResTextById(result - 80000)};
 
       int16_t sign = qty < 0 ? 3 : 1;
-      mo_query->Open("select MoDId from mom_order, mom_orderdetail where mom_order.MoId = mom_orderdetail.MoId and "
-                     "mom_order.MoCode = '" +
-                         mo_code + "'",
-                     run.cn.get());
+      mo_query->Open(
+          "select MoDId from mom_order, mom_orderdetail where mom_order.MoId = mom_orderdetail.MoId and "
+          "mom_order.MoCode = '" +
+              mo_code + "'",
+          run.cn.get());
       int32_t mo_d_id = (*mo_query)["MoDId"].Value().ToI4();
       mo_query->Close();
 
       com::Variant login_arg(ClsLogin), conn_arg(com::Ptr<com::IUnknown>(static_cast<com::IUnknown*>(run.cn.get()))),
           sign_arg(sign), mo_arg(mo_d_id), qty_arg(qty), line_arg(line_id), token_arg(order_token),
           msg_arg{std::string()};
-      com::Variant args[] = {com::Variant::Ref(&login_arg), com::Variant::Ref(&conn_arg),
-                             com::Variant::Ref(&sign_arg),  com::Variant("MO21"),
-                             com::Variant::Ref(&mo_arg),    com::Variant::Ref(&qty_arg),
-                             com::Variant::Ref(&line_arg),  com::Variant::Ref(&token_arg),
-                             com::Variant::Ref(&msg_arg)};
+      com::Variant args[] = {com::Variant::Ref(&login_arg), com::Variant::Ref(&conn_arg),  com::Variant::Ref(&sign_arg),
+                             com::Variant("MO21"),          com::Variant::Ref(&mo_arg),    com::Variant::Ref(&qty_arg),
+                             com::Variant::Ref(&line_arg),  com::Variant::Ref(&token_arg), com::Variant::Ref(&msg_arg)};
       const bool written = com::CallByName(external.get(), "SoToMoWriteBackEx", args).ToBool();
       run.cn = conn_arg.ToObject<ado::Connection>();
       if (!written) throw RunFailure{msg_arg.ToString()};

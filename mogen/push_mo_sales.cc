@@ -64,8 +64,8 @@ VariantBool PushMoFromSales(ObjectRef& ClsLogin, std::string&, RecordsetRef& SoR
         order_token = rs["Krts"].Value().ToString();
         com::Variant conn_arg = ConnectionArg(run.cn), id_arg(last_order), token_arg(order_token),
                      msg_arg(line_message);
-        com::Variant args[] = {com::Variant::Ref(&conn_arg), com::Variant::Ref(&id_arg),
-                               com::Variant::Ref(&token_arg), com::Variant::Ref(&msg_arg)};
+        com::Variant args[] = {com::Variant::Ref(&conn_arg), com::Variant::Ref(&id_arg), com::Variant::Ref(&token_arg),
+                               com::Variant::Ref(&msg_arg)};
         bool ok = com::CallByName(sales.get(), "CheckSOKRTS", args).ToBool();
         run.cn = conn_arg.ToObject<ado::Connection>();
         line_message = msg_arg.ToString();
@@ -100,8 +100,7 @@ VariantBool PushMoFromSales(ObjectRef& ClsLogin, std::string&, RecordsetRef& SoR
             // doubled credit while it is reported as done.
             run.cn->Execute("savepoint ato_credit", nullptr, ado::adExecuteNoRecords);
             try {
-              CreditAtoNetDemand(0, qty, false, part_id, rs["dPreMoDate"].Value().ToDate(), 1, line_id, true,
-                                 run.cn);
+              CreditAtoNetDemand(0, qty, false, part_id, rs["dPreMoDate"].Value().ToDate(), 1, line_id, true, run.cn);
             } catch (...) {
               run.cn->Execute("rollback to ato_credit", nullptr, ado::adExecuteNoRecords);
             }

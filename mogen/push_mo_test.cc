@@ -53,11 +53,15 @@ class PushMoTest : public MomFixture {
   int Count(const std::string& sql) { return Scalar(sql).ToI4(); }
   std::string Text(const std::string& sql) { return Scalar(sql).ToString(); }
   std::string CodeOfLine(int line) {
-    com::Variant v = Scalar("select o.MoCode from mom_order o join mom_orderdetail d on d.MoId = o.MoId "
-                            "where d.SoDId = " + std::to_string(line) + " and o.MoCode not like 'SMO%'");
+    com::Variant v = Scalar(
+        "select o.MoCode from mom_order o join mom_orderdetail d on d.MoId = o.MoId "
+        "where d.SoDId = " +
+        std::to_string(line) + " and o.MoCode not like 'SMO%'");
     return v.is_empty() ? std::string() : v.ToString();
   }
-  void TouchOrder(int id) { conn_->Execute("update so_somain set cCusCode = cCusCode where id = " + std::to_string(id)); }
+  void TouchOrder(int id) {
+    conn_->Execute("update so_somain set cCusCode = cCusCode where id = " + std::to_string(id));
+  }
 
   mom::ObjectRef login_;
   std::string mo_code_ = "unchanged";
@@ -155,8 +159,9 @@ TEST_F(PushMoTest, ALineWithoutAPartGetsNoOrderAndTheNextGoesOn) {
 TEST_F(PushMoTest, AFailedCreditIsUndoneAsAWholeAndTheLineIsGenerated) {
   // 8121 ×4 over Seq 1 (balance 1) and Seq 3 (balance 2): the reverse pass credits the
   // first row a second time and the count check fails after both rows were written.
-  conn_->Execute("insert into mps_netdemand (DemandId, PartId, SoType, SoDId, Seq, BalQty) values "
-                 "(9101, 3, 1, 8121, 1, 1), (9102, 3, 1, 8121, 3, 2)");
+  conn_->Execute(
+      "insert into mps_netdemand (DemandId, PartId, SoType, SoDId, Seq, BalQty) values "
+      "(9101, 3, 1, 8121, 1, 1), (9102, 3, 1, 8121, 3, 2)");
   EXPECT_FALSE(Push(SalesLines({"SO0003"})));
   EXPECT_EQ(err_, std::string(kPrefix) + " SO0003 -- 3 " + kNoBom + "\r\n");
   EXPECT_EQ(CodeOfLine(8121), "MO000001");
@@ -245,11 +250,13 @@ TEST_F(PushMoTest, ExternalLinesAreGeneratedAndWrittenBackWithTheirSign) {
     SCOPED_TRACE(r.line);
     const std::string line = std::to_string(r.line);
     EXPECT_EQ(Count("select count(*) from ex_orderdetail e join mom_orderdetail d on d.MoDId = e.MoDId "
-                    "where d.SoType = 2 and d.SoDId = e.autoid and e.autoid = " + line),
+                    "where d.SoType = 2 and d.SoDId = e.autoid and e.autoid = " +
+                    line),
               1);
     EXPECT_DOUBLE_EQ(Scalar("select fMoQuantity from ex_orderdetail where autoid = " + line).ToR8(), r.qty);
     EXPECT_EQ(Count("select count(*) from mom_moallocate a join ex_orderdetail e on e.MoDId = a.MoDId "
-                    "where e.autoid = " + line),
+                    "where e.autoid = " +
+                    line),
               r.allocations);
   }
   // 8613 is ATO: 1 of its own open demand, the other unit goes to the option at two

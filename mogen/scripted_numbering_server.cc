@@ -40,13 +40,17 @@ std::vector<std::string> ScriptedCodes() {
 class ScriptedNumbering : public com::AutomationObject {
  public:
   ScriptedNumbering() : AutomationObject("ICommonFunctions", kIidNumbering), codes_(ScriptedCodes()) {
-    AddMember({"GetPartId", 0x60020000, com::InvokeKind::Method,
+    AddMember({"GetPartId",
+               0x60020000,
+               com::InvokeKind::Method,
                {com::RefParam("cInvCode", com::VarType::String), com::RefParam("Frees", com::VarType::Variant)},
                com::VarType::I4},
               [](std::span<com::Variant>) { return com::Variant(int32_t{0}); });
     AddMember({"GetQuantityDigits", 0x60020001, com::InvokeKind::Method, {}, com::VarType::I4},
               [](std::span<com::Variant>) { return com::Variant(int32_t{2}); });
-    AddMember({"GetDocumentCode", 0x60020003, com::InvokeKind::Method,
+    AddMember({"GetDocumentCode",
+               0x60020003,
+               com::InvokeKind::Method,
                {com::RefParam("cDocType", com::VarType::String), com::RefParam("cCondition", com::VarType::String),
                 com::RefParam("Codes", com::VarType::Variant), com::RefParam("bAuto", com::VarType::Bool)},
                com::VarType::String},
@@ -68,10 +72,9 @@ constexpr com::Guid kClsidSilentSales{0x6A3E0B71, 0x2C55, 0x4F0E, {0x8B, 0x19, 0
 class SilentSalesServer : public com::AutomationObject {
  public:
   SilentSalesServer() : AutomationObject("IclsSOFunc") {
-    std::vector<com::ParamDesc> params = {com::RefParam("conn", com::VarType::Unknown),
-                                          com::RefParam("id", com::VarType::I4),
-                                          com::RefParam("Krts", com::VarType::String),
-                                          com::RefParam("msg", com::VarType::String)};
+    std::vector<com::ParamDesc> params = {
+        com::RefParam("conn", com::VarType::Unknown), com::RefParam("id", com::VarType::I4),
+        com::RefParam("Krts", com::VarType::String), com::RefParam("msg", com::VarType::String)};
     AddMember({"CheckSOKRTS", 0, com::InvokeKind::Method, params, com::VarType::Bool},
               [](std::span<com::Variant>) { return com::Variant(false); });
     params[2] = com::RefParam("qty", com::VarType::R8);

@@ -28,7 +28,9 @@ int64_t NumberOf(const std::string& code, const std::string& prefix) {
 }  // namespace
 
 CommonFunctions::CommonFunctions() : AutomationObject("ICommonFunctions", kIidCommonFunctions) {
-  AddMember({"GetPartId", kGetPartId, com::InvokeKind::Method,
+  AddMember({"GetPartId",
+             kGetPartId,
+             com::InvokeKind::Method,
              {com::RefParam("cInvCode", com::VarType::String), com::RefParam("Frees", com::VarType::Variant)},
              com::VarType::I4},
             [this](std::span<com::Variant> args) {
@@ -46,7 +48,9 @@ CommonFunctions::CommonFunctions() : AutomationObject("ICommonFunctions", kIidCo
                   Database(), "select cValue from AccInformation where cSysId = 'AA' and cName = 'iStrsQuanDecDgt'");
               return com::Variant(rs->Eof() ? int32_t{0} : rs->fields().Item(0).Value().ToI4());
             });
-  AddMember({"GetDocumentCode", kGetDocumentCode, com::InvokeKind::Method,
+  AddMember({"GetDocumentCode",
+             kGetDocumentCode,
+             com::InvokeKind::Method,
              {com::RefParam("cDocType", com::VarType::String), com::RefParam("cCondition", com::VarType::String),
               com::RefParam("Codes", com::VarType::Variant), com::RefParam("bAuto", com::VarType::Bool)},
              com::VarType::String},
@@ -76,9 +80,9 @@ std::string CommonFunctions::NextCode(const std::string& doc_type) {
     c.next = rs->fields().Item("NextNumber").Value().ToI8();
     if (doc_type == "MO21") {
       // Codes written by hand or by an earlier run that did not advance the counter.
-      com::Ptr<ado::Recordset> used = QueryRows(
-          Database(), "select MoCode from mom_order where MoCode like ? || '%' and length(MoCode) >= ?",
-          {c.prefix, static_cast<int32_t>(c.prefix.size() + kDocumentNumberWidth)});
+      com::Ptr<ado::Recordset> used =
+          QueryRows(Database(), "select MoCode from mom_order where MoCode like ? || '%' and length(MoCode) >= ?",
+                    {c.prefix, static_cast<int32_t>(c.prefix.size() + kDocumentNumberWidth)});
       for (; !used->Eof(); used->MoveNext()) {
         int64_t n = NumberOf(used->fields().Item(0).Value().ToString(), c.prefix);
         if (n >= c.next) c.next = n + 1;

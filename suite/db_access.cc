@@ -19,10 +19,17 @@ com::Ptr<ado::Command> MakeCommand(ado::Connection* conn, std::string_view sql,
       case com::VarType::I2:
       case com::VarType::I4:
       case com::VarType::UI1:
-      case com::VarType::I8: type = ado::adInteger; break;
-      case com::VarType::R8: type = ado::adDouble; break;
-      case com::VarType::Date: type = ado::adDate; break;
-      default: break;
+      case com::VarType::I8:
+        type = ado::adInteger;
+        break;
+      case com::VarType::R8:
+        type = ado::adDouble;
+        break;
+      case com::VarType::Date:
+        type = ado::adDate;
+        break;
+      default:
+        break;
     }
     cmd->parameters().Append(cmd->CreateParameter("", type, ado::adParamInput, type == ado::adVarWChar ? 4000 : 0, p));
   }
@@ -63,10 +70,9 @@ std::optional<int32_t> FindPartId(ado::Connection* conn, const std::string& inv_
   for (int i = 1; i <= 10; ++i) sql += " and coalesce(Free" + std::to_string(i) + ", '') = ?";
   sql += " order by PartId limit 1";
   auto free = [&](size_t i) { return com::Variant(i < frees.size() ? frees[i] : std::string()); };
-  com::Ptr<ado::Recordset> rs =
-      QueryRows(conn, sql,
-                {com::Variant(inv_code), free(0), free(1), free(2), free(3), free(4), free(5), free(6), free(7),
-                 free(8), free(9)});
+  com::Ptr<ado::Recordset> rs = QueryRows(conn, sql,
+                                          {com::Variant(inv_code), free(0), free(1), free(2), free(3), free(4), free(5),
+                                           free(6), free(7), free(8), free(9)});
   if (rs->Eof()) return std::nullopt;
   return rs->fields().Item(0).Value().ToI4();
 }

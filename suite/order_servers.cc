@@ -95,12 +95,16 @@ com::Variant SoToMoWriteBackEx(std::span<com::Variant> args) {
 }  // namespace
 
 SoFunc::SoFunc() : AutomationObject("IclsSOFunc") {
-  AddMember({"CheckSOKRTS", 0, com::InvokeKind::Method,
+  AddMember({"CheckSOKRTS",
+             0,
+             com::InvokeKind::Method,
              {RefParam("conn", VarType::Unknown), RefParam("id", VarType::I4), RefParam("Krts", VarType::String),
               RefParam("msg", VarType::String)},
              VarType::Bool},
             CheckSoKrts);
-  AddMember({"SOTOWriteBack", 0, com::InvokeKind::Method,
+  AddMember({"SOTOWriteBack",
+             0,
+             com::InvokeKind::Method,
              {RefParam("conn", VarType::Unknown), RefParam("isosid", VarType::I4), RefParam("qty", VarType::R8),
               RefParam("msg", VarType::String)},
              VarType::Bool},
@@ -108,11 +112,12 @@ SoFunc::SoFunc() : AutomationObject("IclsSOFunc") {
 }
 
 ExInterface::ExInterface() : AutomationObject("IclsInterface") {
-  AddMember({"SoToMoWriteBackEx", 0, com::InvokeKind::Method,
-             {RefParam("login", VarType::Variant), RefParam("conn", VarType::Unknown),
-              RefParam("sign", VarType::I2), com::InParam("cDocType", VarType::String),
-              RefParam("MoDId", VarType::I4), RefParam("qty", VarType::R8), RefParam("autoid", VarType::I4),
-              RefParam("Krts", VarType::String), RefParam("msg", VarType::String)},
+  AddMember({"SoToMoWriteBackEx",
+             0,
+             com::InvokeKind::Method,
+             {RefParam("login", VarType::Variant), RefParam("conn", VarType::Unknown), RefParam("sign", VarType::I2),
+              com::InParam("cDocType", VarType::String), RefParam("MoDId", VarType::I4), RefParam("qty", VarType::R8),
+              RefParam("autoid", VarType::I4), RefParam("Krts", VarType::String), RefParam("msg", VarType::String)},
              VarType::Bool},
             SoToMoWriteBackEx);
 }

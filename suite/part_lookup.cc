@@ -33,18 +33,17 @@ class PartLookup::Dispatch final : public com::AutomationObject {
     params.push_back(com::RefParam("PartId", com::VarType::I4));
     params.push_back(com::RefParam("ErrMsg", com::VarType::String));
     params.push_back(com::RefParam("cn", com::VarType::Unknown));
-    AddMember({"FindPart", 0, com::InvokeKind::Method, params, com::VarType::Bool},
-              [](std::span<com::Variant> args) {
-                std::vector<std::string> frees;
-                for (int i = 0; i < 10; ++i) frees.push_back(args[2 + i].ToString());
-                int32_t part_id = args[12].ToI4();
-                std::string msg = args[13].ToString();
-                com::Ptr<ado::Connection> conn = ConnectionArg(args[14]);
-                bool found = Lookup(args[1].ToString(), frees, part_id, msg, conn.get());
-                args[12] = com::Variant(part_id);
-                args[13] = com::Variant(msg);
-                return com::Variant(found);
-              });
+    AddMember({"FindPart", 0, com::InvokeKind::Method, params, com::VarType::Bool}, [](std::span<com::Variant> args) {
+      std::vector<std::string> frees;
+      for (int i = 0; i < 10; ++i) frees.push_back(args[2 + i].ToString());
+      int32_t part_id = args[12].ToI4();
+      std::string msg = args[13].ToString();
+      com::Ptr<ado::Connection> conn = ConnectionArg(args[14]);
+      bool found = Lookup(args[1].ToString(), frees, part_id, msg, conn.get());
+      args[12] = com::Variant(part_id);
+      args[13] = com::Variant(msg);
+      return com::Variant(found);
+    });
   }
 };
 

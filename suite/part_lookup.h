@@ -22,8 +22,8 @@ class PartLookup final : public com::Object<IPartLookup> {
   com::HResult FindPart(com::Ptr<com::IDispatch>* object, std::string* cInvCode, std::string* cFree1,
                         std::string* cFree2, std::string* cFree3, std::string* cFree4, std::string* cFree5,
                         std::string* cFree6, std::string* cFree7, std::string* cFree8, std::string* cFree9,
-                        std::string* cFree10, int32_t* PartId, std::string* ErrMsg,
-                        com::Ptr<ado::Connection>* cn, int16_t* result) override;
+                        std::string* cFree10, int32_t* PartId, std::string* ErrMsg, com::Ptr<ado::Connection>* cn,
+                        int16_t* result) override;
 
   const com::TypeInfo* GetTypeInfo() override;
   com::HResult GetIdOfName(std::string_view name, com::DispId* id) override;

@@ -10,13 +10,14 @@
 namespace mom_console {
 
 int RunLines(const Words& words, std::ostream& out, bool external) {
-  if (words.empty()) throw UsageError(external ? "usage: mom ext-lines DB [CODE ...]" : "usage: mom so-lines DB [ORDER_CODE ...]");
+  if (words.empty())
+    throw UsageError(external ? "usage: mom ext-lines DB [CODE ...]" : "usage: mom so-lines DB [ORDER_CODE ...]");
   DatabaseTarget target = ExistingDatabase(words[0]);
   com::Ptr<ado::Connection> connection = ado::Connection::Create();
   connection->Open(target.connection_string);
   const Words codes(words.begin() + 1, words.end());
-  com::Ptr<ado::Recordset> rs = external ? suite::ExternalDemandLines(connection.get(), codes)
-                                         : suite::SalesDemandLines(connection.get(), codes);
+  com::Ptr<ado::Recordset> rs =
+      external ? suite::ExternalDemandLines(connection.get(), codes) : suite::SalesDemandLines(connection.get(), codes);
   out << RecordsetToJson(*rs).dump(2) << "\n";
   return kExitOk;
 }

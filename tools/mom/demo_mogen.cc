@@ -38,15 +38,17 @@ void DemoMoGeneration(Demo& demo) {
   demo.Section("MO generation 1. Sales order SO0003: four lines, one of them refused");
   demo.Say("The sales module reads the open lines (mom so-lines) and calls PushMoFromSo.");
   com::Ptr<ado::Recordset> lines = suite::SalesDemandLines(demo.connection().get(), {"SO0003"});
-  demo.Show("sales lines", "select isosid, iRowNo, cInvCode, iQuantity, fMoQuantity, cFree1, cFree2 "
-                           "from so_sodetails where id = 8003");
+  demo.Show("sales lines",
+            "select isosid, iRowNo, cInvCode, iQuantity, fMoQuantity, cFree1, cFree2 "
+            "from so_sodetails where id = 8003");
   Push(demo, login, lines, "SA");
   demo.Say("Every line had a transaction of its own: CP001 has no bill, so its line was rolled back and");
   demo.Say("reported; the others have their MOs, allocations and written-back quantities.");
   demo.Show("orders", orders_sql);
   demo.Show("sales lines", "select isosid, iQuantity, fMoQuantity from so_sodetails where id = 8003");
-  demo.Show("net demand", "select DemandId, SoDId, Seq, BalQty, crdqty, ModifyFlag from mps_netdemand "
-                                       "where DemandId = 6005");
+  demo.Show("net demand",
+            "select DemandId, SoDId, Seq, BalQty, crdqty, ModifyFlag from mps_netdemand "
+            "where DemandId = 6005");
 
   demo.Section("MO generation 2. A stale order token");
   demo.Say("SO0002 is read, then changed by someone else: its first line is refused by the order check.");
@@ -59,10 +61,12 @@ void DemoMoGeneration(Demo& demo) {
   lines = suite::ExternalDemandLines(demo.connection().get(), {"EX0002"});
   demo.Say("The run is one transaction; a negative quantity is written back with sign 3.");
   Push(demo, login, lines, "EX");
-  demo.Show("external lines", "select autoid, cInvCode, iQuantity, fMoQuantity, MoDId from ex_orderdetail "
-                              "where id = 8502");
-  demo.Show("net demand", "select DemandId, SoDId, Seq, Factor, BalQty, crdqty from mps_netdemand "
-                                       "where DemandId in (6006, 6007)");
+  demo.Show("external lines",
+            "select autoid, cInvCode, iQuantity, fMoQuantity, MoDId from ex_orderdetail "
+            "where id = 8502");
+  demo.Show("net demand",
+            "select DemandId, SoDId, Seq, Factor, BalQty, crdqty from mps_netdemand "
+            "where DemandId in (6006, 6007)");
   demo.Show("numbering", "select DocType, Prefix, NextNumber from sys_doccode");
 }
 

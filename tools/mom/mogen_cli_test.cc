@@ -2,11 +2,11 @@
 // PushMoFromSo as @FILE.
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <cstdio>
 #include <filesystem>
 #include <nlohmann/json.hpp>
-#include <sys/wait.h>
 
 #include "testing/test_support.h"
 
@@ -59,8 +59,9 @@ TEST_F(MomGenerationCliTest, PrintedLinesGenerateOrdersWhenHandedBack) {
     Run call = Mom("call " + Db() + " PushMoFromSo SoRs=@'" + file + "'" + c.origin);
     ASSERT_EQ(call.exit_code, 0) << call.out;
     EXPECT_EQ(Json::parse(call.out)["result"], true) << call.out;
-    Run check = Mom("sql " + Db() + " \"select count(*) as n from mom_orderdetail where SoDId = " +
-                    std::to_string(c.line) + " and MoDId > 1006\"");
+    Run check =
+        Mom("sql " + Db() + " \"select count(*) as n from mom_orderdetail where SoDId = " + std::to_string(c.line) +
+            " and MoDId > 1006\"");
     EXPECT_EQ(Json::parse(check.out)["n"], 1);
   }
 }
