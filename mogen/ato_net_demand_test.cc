@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/ado/recordset.h"
+#include "platform/com/creation.h"
 #include "platform/com/error.h"
 #include "testing/mom_fixture.h"
 
@@ -123,6 +124,23 @@ TEST_F(NetDemandTest, ARowCreditedInBothPassesFailsTheCountAfterWriting) {
   // Row 1 was credited forward (2) and again backwards (2); both rows were written.
   EXPECT_DOUBLE_EQ(Credited(1), 4);
   EXPECT_DOUBLE_EQ(Credited(2), 4);
+}
+
+TEST_F(NetDemandTest, ARowChangedWhileCreditingFailsTheCount) {
+  AddRows({{1, 1, 5, 0}, {1, 1, 5, 0}});
+  // Another user changes row 1 between the read and the write (while the decimals are
+  // asked for).
+  ScopedEnv change("MOM_TEST_SQL_ON_DIGITS", "update mps_netdemand set DemandDate = DemandDate where DemandId = 9001");
+  com::RunRegistrationEntry(MOGEN_SCRIPTED_NUMBERING_LIBRARY, "DllRegisterServer");
+  try {
+    Credit(8);
+    FAIL() << "no error";
+  } catch (const com::Error& e) {
+    EXPECT_EQ(e.number(), mom::mogen::kNetDemandCountMismatch);
+    EXPECT_EQ(e.description(), kCountText);
+  }
+  EXPECT_DOUBLE_EQ(Credited(1), 0);
+  EXPECT_DOUBLE_EQ(Credited(2), 3);
 }
 
 TEST_F(NetDemandTest, ARowChangedAfterReadingIsNotOverwritten) {

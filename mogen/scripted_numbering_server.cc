@@ -3,7 +3,9 @@
 //  - DllRegisterServer: a CommonFunctions that hands out the codes listed in
 //    $MOM_TEST_DOCUMENT_CODES (comma-separated, in order; "" once they are used up) and
 //    counts the codes asked for in $MOM_TEST_CODES_FETCHED. Its other members answer as
-//    a suite without ATO parts would.
+//    a suite without ATO parts would; GetQuantityDigits first runs the statement in
+//    $MOM_TEST_SQL_ON_DIGITS, if any, on the current login's database (another user's
+//    change arriving while a crediting is under way).
 //  - RegisterSilentSalesServer: a VERORavede.clsSOFunc whose order check refuses every
 //    order without saying why, and whose write-back accepts everything.
 
@@ -11,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/ado/connection.h"
+#include "platform/ado/recordset.h"
 #include "platform/com/automation_object.h"
 #include "platform/com/class_factory.h"
 #include "platform/com/creation.h"
@@ -47,7 +51,15 @@ class ScriptedNumbering : public com::AutomationObject {
                com::VarType::I4},
               [](std::span<com::Variant>) { return com::Variant(int32_t{0}); });
     AddMember({"GetQuantityDigits", 0x60020001, com::InvokeKind::Method, {}, com::VarType::I4},
-              [](std::span<com::Variant>) { return com::Variant(int32_t{2}); });
+              [](std::span<com::Variant>) {
+                const char* sql = std::getenv("MOM_TEST_SQL_ON_DIGITS");
+                if (sql && *sql) {
+                  com::Ptr<ado::Connection> other = ado::Connection::Create();
+                  other->Open(std::getenv("MOM_LOGIN_DB"));
+                  other->Execute(sql);
+                }
+                return com::Variant(int32_t{2});
+              });
     AddMember({"GetDocumentCode",
                0x60020003,
                com::InvokeKind::Method,
