@@ -14,17 +14,6 @@ constexpr com::DispId kGetPartId = 0x60020000;
 constexpr com::DispId kGetQuantityDigits = 0x60020001;
 constexpr com::DispId kGetDocumentCode = 0x60020003;
 
-// The number after `prefix` in `code`, or -1 when the rest is not all digits.
-int64_t NumberOf(const std::string& code, const std::string& prefix) {
-  if (code.size() <= prefix.size() || code.compare(0, prefix.size(), prefix) != 0) return -1;
-  int64_t n = 0;
-  for (size_t i = prefix.size(); i < code.size(); ++i) {
-    if (code[i] < '0' || code[i] > '9' || n > (int64_t{1} << 50)) return -1;
-    n = n * 10 + (code[i] - '0');
-  }
-  return n;
-}
-
 }  // namespace
 
 CommonFunctions::CommonFunctions() : AutomationObject("ICommonFunctions", kIidCommonFunctions) {
@@ -81,12 +70,13 @@ std::string CommonFunctions::NextCode(const std::string& doc_type) {
     if (doc_type == "MO21") {
       // Codes written by hand or by an earlier run that did not advance the counter.
       com::Ptr<ado::Recordset> used =
-          QueryRows(Database(), "select MoCode from mom_order where MoCode like ? || '%' and length(MoCode) >= ?",
-                    {c.prefix, static_cast<int32_t>(c.prefix.size() + kDocumentNumberWidth)});
-      for (; !used->Eof(); used->MoveNext()) {
-        int64_t n = NumberOf(used->fields().Item(0).Value().ToString(), c.prefix);
-        if (n >= c.next) c.next = n + 1;
-      }
+          QueryRows(Database(),
+                    "select max(cast(substr(MoCode, length(?1) + 1) as integer)) from mom_order "
+                    "where substr(MoCode, 1, length(?1)) = ?1 and length(MoCode) > length(?1) "
+                    "and substr(MoCode, length(?1) + 1) not glob '*[^0-9]*'",
+                    {c.prefix});
+      if (com::Variant top = used->fields().Item(0).Value(); !top.is_null() && top.ToI8() >= c.next)
+        c.next = top.ToI8() + 1;
     }
     it = counters_.emplace(doc_type, c).first;
   }
