@@ -14,15 +14,6 @@
 
 namespace mom::mogen {
 
-namespace {
-
-// A failure whose text is a message rather than an error's description.
-struct RunFailure {
-  std::string text;
-};
-
-}  // namespace
-
 VariantBool PushMoFromExternal(ObjectRef& ClsLogin, std::string&, RecordsetRef& SoRs, std::string& ErrMsg) {
   GenerationRun run;
   std::optional<ScopedCurrentLogin> current_login;
@@ -64,7 +55,7 @@ VariantBool PushMoFromExternal(ObjectRef& ClsLogin, std::string&, RecordsetRef& 
 
       std::string mo_code;
       const int32_t result = GenerateMo(run, ClsLogin, rs, line_id, 3, "EX", mo_code);
-      if (result != 0) throw RunFailure{XMLRSData::GetResTextById(result - 80000)};
+      if (result != 0) throw com::Error(result - 80000, XMLRSData::GetResTextById(result - 80000));
 
       int16_t sign = qty < 0 ? 3 : 1;
       mo_query->Open(
@@ -83,13 +74,12 @@ VariantBool PushMoFromExternal(ObjectRef& ClsLogin, std::string&, RecordsetRef& 
                              com::Variant::Ref(&line_arg),  com::Variant::Ref(&token_arg), com::Variant::Ref(&msg_arg)};
       const bool written = com::CallByName(external.get(), "SoToMoWriteBackEx", args).ToBool();
       run.cn = conn_arg.ToObject<ado::Connection>();
-      if (!written) throw RunFailure{msg_arg.ToString()};
+      // The interface's reason is the run's error text.
+      if (!written) throw com::Error(com::kErrAutomation, msg_arg.ToString());
       rs.MoveNext();
     }
     run.cn->CommitTrans();
     return kVariantTrue;
-  } catch (const RunFailure& f) {
-    ErrMsg = ErrMsg + " " + f.text;
   } catch (const com::Error& e) {
     ErrMsg = ErrMsg + " " + e.description();
   } catch (const std::exception& e) {
