@@ -96,6 +96,8 @@ std::string ReturnCodeMessage(int32_t code) {
     case kReceiptBelowZero: return "累计入库数量不能小于零";
     case kNothingToInspect: return "没有可报检的数量";
     case kNoBackflushWarehouse: return "倒冲料仓库未建";
+    case kNoValidBom: return "无有效物料清单资料，不能产生生产订单";
+    case kDuplicateCode: return "单号重复";
     default: return "处理失败 (" + std::to_string(code) + ")";
   }
 }

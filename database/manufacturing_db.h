@@ -48,6 +48,26 @@
 //       (1 + CompScrap/100); fixed usage the still unissued Qty - IssQty (at least 0)
 //       for a positive Qty, else 0. Changes nothing. kNoBackflushWarehouse, with no
 //       rows, when such an allocation has no warehouse; kRowChanged for no such line.
+//   Usp_MO_GenMoFromSo (AccId CHAR(3), mocode NVARCHAR(30), sodid INT, cbomid INT,
+//                       invcode NVARCHAR(20), Free1..Free10 NVARCHAR(20), qty DECIMAL,
+//                       duedate DATETIME, createuser NVARCHAR(30), createdate DATETIME,
+//                       remark NVARCHAR(255), SoType TINYINT, from NVARCHAR(2),
+//                       igrouptype INT, inum DECIMAL, iinvexchrate DECIMAL)
+//       Creates one order (mom_order, code mocode) with one line (mom_orderdetail,
+//       status planned) for the demand line sodid of kind SoType (1 sales, 3 external, kept
+//       as SoType 2):
+//       the part of invcode with its free items, the line's bill cbomid when it is a valid
+//       one of that part, else the part's valid bill (Status 3) of the highest version;
+//       its components become the line's allocations through the connection's session
+//       table "#tmp_moallocate" when there is one (emptied first). A code already used:
+//       kDuplicateCode; no part or no valid bill: kNoValidBom; a blank code: kFailed.
+//       Moves sys_doccode 'MO21' past a code of the form Prefix + digits.
+//   Usp_MP_GetATONetDemand (MoDId INT, IsDel BIT, PartId INT, DueDate DATETIME,
+//                           SoType TINYINT, SoDId INT, OrdFlag BIT)
+//       Returns the net-demand rows of the demand line (mps_netdemand by SoType and
+//       SoDId; SoType 3 reads 2) that can take a credit: DemandId, PartId, Seq, Factor, BalQty (demand not
+//       yet credited, or with IsDel what was credited), CrdQty, Krts (token text), by Seq
+//       then DemandId. Always 0.
 //
 // Quantities are kept to six decimals. A null quantity change counts as zero, a null
 // flag as false, a null token as empty.
@@ -72,9 +92,11 @@ enum ReturnCode : int32_t {
   kReceiptExceedsOrder = 90006,
   kIssueExceedsPlan = 90007,
   kReturnExceedsIssued = 90009,
+  kNoValidBom = 90010,           // no part or no valid bill of materials for the item
   kReceiptBelowZero = 90011,
   kNothingToInspect = 90015,
   kNoBackflushWarehouse = 1019992,  // Usp_MO_GetMoBFAllocate only
+  kDuplicateCode = 90022,        // the document code is already used
 };
 
 // The message shown to users for a return code ("" for kOk, a generic one for codes

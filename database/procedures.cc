@@ -11,6 +11,7 @@ void RegisterProcedures() {
     RegisterOrderProcedures();
     RegisterShopFloorProcedures();
     RegisterBackflushProcedures();
+    RegisterGenerationProcedures();
   });
 }
 

@@ -13,5 +13,6 @@ inline constexpr std::string_view kProvider = ado::sqlite::kProviderName;
 void RegisterOrderProcedures();
 void RegisterShopFloorProcedures();
 void RegisterBackflushProcedures();
+void RegisterGenerationProcedures();
 
 }  // namespace database

@@ -259,3 +259,32 @@ INSERT INTO Person (cPersonCode, cPersonName, cDepName) VALUES
   ('0101', '王工', '研发部'),
   ('0102', '李工', '工艺部'),
   ('0103', '赵工', '研发部');
+-- MO generation (appended; ids stable):
+--   so_somain 8003 SO0003: 8121 FG001 ×4, 8122 FG002 红色/26寸 ×2, 8123 CP001 ×10 (a
+--     component without a bill: generation refuses it), 8124 FG003 ATO ×1 with net
+--     demand 6005
+--   ex_order 8502 EX0002: 8611 FG002 红色/26寸 ×4, 8612 FG001 ×-5 (a reduction),
+--     8613 FG003 ATO ×2 with net demand 6006 (Seq 1) and 6007 (option FG004, Seq 2)
+INSERT INTO so_somain (id, cSOCode, dDate, cCusCode, cCloser) VALUES
+  (8003, 'SO0003', '2024-03-05 00:00:00', 'C003', NULL);
+
+INSERT INTO so_sodetails (isosid, id, iRowNo, cInvCode, iQuantity, fMoQuantity, cFree1, cFree2,
+                          dPreMoDate, iCusBomId, cMemo, iGroupType, iNum, iInvExchRate, cSCloser) VALUES
+  (8121, 8003, 1, 'FG001', 4, 0, NULL, NULL, '2024-04-01 00:00:00', NULL, NULL, 0, NULL, NULL, NULL),
+  (8122, 8003, 2, 'FG002', 2, 0, '红色', '26寸', '2024-04-01 00:00:00', 906, '红色款', 0, NULL, NULL, NULL),
+  (8123, 8003, 3, 'CP001', 10, 0, NULL, NULL, '2024-04-01 00:00:00', NULL, '备件', 0, NULL, NULL, NULL),
+  (8124, 8003, 4, 'FG003', 1, 0, NULL, NULL, '2024-04-05 00:00:00', NULL, '定制', 0, NULL, NULL, NULL);
+
+INSERT INTO ex_order (id, cCode, dDate) VALUES (8502, 'EX0002', '2024-03-06 00:00:00');
+
+INSERT INTO ex_orderdetail (autoid, id, iRowNo, cInvCode, iQuantity, fMoQuantity, MoDId, cFree1, cFree2,
+                            dPreMoDate, cMemo) VALUES
+  (8611, 8502, 1, 'FG002', 4, 0, NULL, '红色', '26寸', '2024-04-10 00:00:00', NULL),
+  (8612, 8502, 2, 'FG001', -5, 0, NULL, NULL, NULL, '2024-04-10 00:00:00', '退回减量'),
+  (8613, 8502, 3, 'FG003', 2, 0, NULL, NULL, NULL, '2024-04-12 00:00:00', NULL);
+
+INSERT INTO mps_netdemand (DemandId, PartId, SoType, SoDId, DemandDate, Seq, Factor, BalQty, crdqty,
+                           ModifyFlag) VALUES
+  (6005, 3, 1, 8124, '2024-04-05 00:00:00', 1, 1, 1, 0, 0),
+  (6006, 3, 2, 8613, '2024-04-12 00:00:00', 1, 1, 1, 0, 0),
+  (6007, 4, 2, 8613, '2024-04-12 00:00:00', 2, 2, 4, 0, 0);

@@ -9,10 +9,13 @@
 #include "platform/com/error_info.h"
 #include "platform/com/registry.h"
 #include "suite/current_login.h"
+#include "suite/common_functions.h"
 #include "suite/ds_to_rs.h"
 #include "suite/ecn_apply_server.h"
 #include "suite/login.h"
 #include "suite/ref_lookup.h"
+#include "suite/order_servers.h"
+#include "suite/part_lookup.h"
 #include "suite/resource_server.h"
 
 namespace {
@@ -38,6 +41,12 @@ const std::vector<SuiteClass>& Classes() {
        FactoryOf<suite::EcnApplyServer>},
       {suite::kClsidRefLookup, suite::kProgIdRefLookup, "Lookup", FactoryOf<suite::RefLookup>},
       {suite::kClsidCurrentLogin, suite::kProgIdCurrentLogin, "Current login", FactoryOf<suite::CurrentLogin>},
+      {suite::kClsidSoFunc, suite::kProgIdSoFunc, "Sales order functions", FactoryOf<suite::SoFunc>},
+      {suite::kClsidExInterface, suite::kProgIdExInterface, "External order interface",
+       FactoryOf<suite::ExInterface>},
+      {suite::kClsidPartLookup, suite::kProgIdPartLookup, "Part lookup", FactoryOf<suite::PartLookup>},
+      {suite::kClsidCommonFunctions, suite::kProgIdCommonFunctions, "Common functions",
+       FactoryOf<suite::CommonFunctions>},
   };
   return classes;
 }

@@ -26,6 +26,7 @@ int RunDemo(const Words& words, std::ostream& out) {
   Demo demo(out, path);
   DemoProductReceipt(demo);
   DemoMaterial(demo);
+  DemoMoGeneration(demo);
   out << "\nDone. The database stays at " << path << " for a look: mom sql " << path
       << " \"select * from mom_orderdetail\"\n";
   return kExitOk;

@@ -15,6 +15,8 @@ int RunRegister(const Words& words, std::ostream& out, bool unregister);
 int RunCall(const Words& words, std::ostream& out, std::ostream& err);
 int RunDemo(const Words& words, std::ostream& out);
 int RunEcn(const Words& words, std::ostream& out);
+// so-lines (external false) and ext-lines (true): demand lines as a JSON recordset.
+int RunLines(const Words& words, std::ostream& out, bool external);
 
 // The help text of one command, or of the console when `command` is empty.
 std::string HelpText(const std::string& command);

@@ -47,5 +47,6 @@ class Demo {
 // The roads of the demo.
 void DemoProductReceipt(Demo& demo);
 void DemoMaterial(Demo& demo);
+void DemoMoGeneration(Demo& demo);
 
 }  // namespace mom_console

@@ -56,12 +56,25 @@ Prints one JSON object: "result", then every by-reference argument's final value
 A failed call prints {"error":{"number":N,"description":"..."}} and exits 3.
 Example: mom call mom.db MoRoutingWrB MoRoutingDId=3003 fNetChgQty=2
 )";
+  if (command == "so-lines" || command == "ext-lines")
+    return R"(usage: mom so-lines DB [ORDER_CODE ...]
+       mom ext-lines DB [CODE ...]
+
+Prints, as a JSON recordset, the demand lines that the sales module (so-lines) or the
+external-order module (ext-lines) hands to MO generation: the open lines of the named
+orders (of every open order when none is named) still waiting for MOs, with the fields
+id, Krts, isosid, iquantity, cfree1..10, cinvCode, dPreMoDate, icusbomid, cmemo,
+igrouptype, inum, iinvexchrate, cSOCode, iRowNO. Generate with
+  mom so-lines mom.db SO0003 > lines.json
+  mom call mom.db PushMoFromSo SoRs=@lines.json [cFrom=EX]
+)";
   if (command == "demo")
     return R"(usage: mom demo [DB]
 
 Creates a fresh sample database (DB, or a temporary file) and walks through the road of
 a product receipt: the routing's last operation and the order line written back, a line
-without shop-floor control, a by-product, and a stale token refused.
+without shop-floor control, a by-product, and a stale token refused; then MO generation
+from a sales order (one line refused), a stale order token, and an external order.
 )";
   return R"(usage: mom COMMAND [ARGS]
 
@@ -71,6 +84,8 @@ Commands:
   register | unregister          (un)register the server libraries
   call DB OPERATION [NAME=VALUE ...] [--user U] [--acc A] [--rollback]
                                  call a clsMOM operation late-bound
+  so-lines DB [ORDER_CODE ...]   sales-order lines waiting for MOs, as a JSON recordset
+  ext-lines DB [CODE ...]        external-order lines waiting for MOs, likewise
   demo [DB]                      walk through the write-back roads on sample data
   ecn DB [--type N] [--screenshot FILE]
                                  pick an engineering-change line in the dialog

@@ -32,6 +32,8 @@ int main(int argc, char** argv) {
     if (command == "call") return RunCall(words, std::cout, std::cerr);
     if (command == "demo") return RunDemo(words, std::cout);
     if (command == "ecn") return RunEcn(words, std::cout);
+    if (command == "so-lines") return RunLines(words, std::cout, false);
+    if (command == "ext-lines") return RunLines(words, std::cout, true);
     throw UsageError("unknown command '" + command + "'");
   } catch (const UsageError& e) {
     std::cerr << "mom " << command << ": " << e.what() << "\n(see: mom " << command << " --help)\n";

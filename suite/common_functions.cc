@@ -1,0 +1,88 @@
+#include "suite/common_functions.h"
+
+#include <cstdlib>
+#include <vector>
+
+#include "platform/com/error.h"
+#include "suite/db_access.h"
+
+namespace suite {
+
+namespace {
+
+constexpr com::DispId kGetPartId = 0x60020000;
+constexpr com::DispId kGetQuantityDigits = 0x60020001;
+constexpr com::DispId kGetDocumentCode = 0x60020003;
+
+}  // namespace
+
+CommonFunctions::CommonFunctions() : AutomationObject("ICommonFunctions", kIidCommonFunctions) {
+  AddMember({"GetPartId",
+             kGetPartId,
+             com::InvokeKind::Method,
+             {com::RefParam("cInvCode", com::VarType::String), com::RefParam("Frees", com::VarType::Variant)},
+             com::VarType::I4},
+            [this](std::span<com::Variant> args) {
+              std::vector<std::string> frees;
+              const com::Variant& array = args[1].Deref();
+              if (!array.is_empty() && !array.is_missing())
+                for (const com::Variant& item : array.ToArray().items)
+                  frees.push_back(item.is_null() ? std::string() : item.ToString());
+              std::optional<int32_t> id = FindPartId(Database(), args[0].ToString(), frees);
+              return com::Variant(id.value_or(0));
+            });
+  AddMember({"GetQuantityDigits", kGetQuantityDigits, com::InvokeKind::Method, {}, com::VarType::I4},
+            [this](std::span<com::Variant>) {
+              com::Ptr<ado::Recordset> rs = QueryRows(
+                  Database(), "select cValue from AccInformation where cSysId = 'AA' and cName = 'iStrsQuanDecDgt'");
+              return com::Variant(rs->Eof() ? int32_t{0} : rs->fields().Item(0).Value().ToI4());
+            });
+  AddMember({"GetDocumentCode",
+             kGetDocumentCode,
+             com::InvokeKind::Method,
+             {com::RefParam("cDocType", com::VarType::String), com::RefParam("cCondition", com::VarType::String),
+              com::RefParam("Codes", com::VarType::Variant), com::RefParam("bAuto", com::VarType::Bool)},
+             com::VarType::String},
+            [this](std::span<com::Variant> args) { return com::Variant(NextCode(args[0].ToString())); });
+}
+
+ado::Connection* CommonFunctions::Database() {
+  if (!conn_) {
+    const char* login = std::getenv(kCurrentLoginVariable);
+    if (!login || !*login)
+      throw com::Error(com::kErrAutomation, "没有当前登录：宿主进程未设置 MOM_LOGIN_DB", "CommonFunctions");
+    com::Ptr<ado::Connection> conn = ado::Connection::Create();
+    conn->Open(login);
+    conn_ = conn;
+  }
+  return conn_.get();
+}
+
+std::string CommonFunctions::NextCode(const std::string& doc_type) {
+  auto it = counters_.find(doc_type);
+  if (it == counters_.end()) {
+    com::Ptr<ado::Recordset> rs =
+        QueryRows(Database(), "select Prefix, NextNumber from sys_doccode where DocType = ?", {doc_type});
+    if (rs->Eof()) return std::string();  // no automatic numbering for this type
+    Counter c;
+    c.prefix = rs->fields().Item("Prefix").Value().ToString();
+    c.next = rs->fields().Item("NextNumber").Value().ToI8();
+    if (doc_type == "MO21") {
+      // Codes written by hand or by an earlier run that did not advance the counter.
+      com::Ptr<ado::Recordset> used =
+          QueryRows(Database(),
+                    "select max(cast(substr(MoCode, length(?1) + 1) as integer)) from mom_order "
+                    "where substr(MoCode, 1, length(?1)) = ?1 and length(MoCode) > length(?1) "
+                    "and substr(MoCode, length(?1) + 1) not glob '*[^0-9]*'",
+                    {c.prefix});
+      if (com::Variant top = used->fields().Item(0).Value(); !top.is_null() && top.ToI8() >= c.next)
+        c.next = top.ToI8() + 1;
+    }
+    it = counters_.emplace(doc_type, c).first;
+  }
+  std::string number = std::to_string(it->second.next++);
+  if (number.size() < kDocumentNumberWidth) number.insert(0, kDocumentNumberWidth - number.size(), '0');
+  return it->second.prefix + number;
+}
+
+}  // namespace suite

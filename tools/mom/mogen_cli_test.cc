@@ -1,0 +1,69 @@
+// MO generation from the console: demand lines printed as a recordset, handed back to
+// PushMoFromSo as @FILE.
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <nlohmann/json.hpp>
+
+#include "testing/test_support.h"
+
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+class MomGenerationCliTest : public ::testing::Test {
+ protected:
+  struct Run {
+    int exit_code;
+    std::string out;
+  };
+  // Runs `mom ARGS` with a private registry; stderr goes to err_.
+  Run Mom(const std::string& args) {
+    std::string cmd = "MOM_REGISTRY='" + dir_.File("registry.reg") + "' '" MOM_PROGRAM "' " + args + " 2>'" +
+                      dir_.File("stderr") + "'";
+    FILE* p = popen(cmd.c_str(), "r");
+    std::string out;
+    char buf[4096];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
+    int status = pclose(p);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
+  }
+  std::string Db() { return "'" + dir_.File("mom.db") + "'"; }
+  void Init() { ASSERT_EQ(Mom("init " + Db() + " --sample").exit_code, 0); }
+
+  testing_support::TempDir dir_;
+};
+
+TEST_F(MomGenerationCliTest, PrintedLinesGenerateOrdersWhenHandedBack) {
+  Init();
+  struct Case {
+    const char* lines;
+    const char* origin;
+    int line;
+  } cases[] = {{"so-lines", "", 8111}, {"ext-lines", " cFrom=EX", 8602}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.lines);
+    Run lines = Mom(std::string(c.lines) + " " + Db() + (c.line == 8111 ? " SO0002" : " EX0001"));
+    ASSERT_EQ(lines.exit_code, 0);
+    Json rs = Json::parse(lines.out);
+    ASSERT_EQ(rs["fields"].size(), 23u);
+    EXPECT_EQ(rs["rows"][0]["isosid"], c.line);
+    const std::string file = dir_.File(std::string(c.lines) + ".json");
+    FILE* f = std::fopen(file.c_str(), "w");
+    std::fputs(lines.out.c_str(), f);
+    std::fclose(f);
+    Run call = Mom("call " + Db() + " PushMoFromSo SoRs=@'" + file + "'" + c.origin);
+    ASSERT_EQ(call.exit_code, 0) << call.out;
+    EXPECT_EQ(Json::parse(call.out)["result"], true) << call.out;
+    Run check =
+        Mom("sql " + Db() + " \"select count(*) as n from mom_orderdetail where SoDId = " + std::to_string(c.line) +
+            " and MoDId > 1006\"");
+    EXPECT_EQ(Json::parse(check.out)["n"], 1);
+  }
+}
+
+}  // namespace
