@@ -5,14 +5,9 @@
 #include "mogen/gen_mo_from_demand.h"
 #include "mogen/push_mo_internal.h"
 #include "platform/com/late_binding.h"
+#include "suite/current_login.h"
 
 namespace mom::mogen {
-
-namespace {
-
-constexpr char kCurrentLoginVariable[] = "MOM_LOGIN_DB";
-
-}  // namespace
 
 VariantBool PushMoFromSo(ObjectRef& ClsLogin, std::string& MoCode, RecordsetRef& SoRs, std::string& ErrMsg,
                          const std::string& cFrom) {
@@ -26,15 +21,15 @@ VariantBool PushMoFromSo(ObjectRef& ClsLogin, std::string& MoCode, RecordsetRef&
 }
 
 ScopedCurrentLogin::ScopedCurrentLogin(const std::string& connection_string) {
-  if (const char* old = std::getenv(kCurrentLoginVariable)) previous_ = old;
-  ::setenv(kCurrentLoginVariable, connection_string.c_str(), 1);
+  if (const char* old = std::getenv(suite::kCurrentLoginVariable)) previous_ = old;
+  ::setenv(suite::kCurrentLoginVariable, connection_string.c_str(), 1);
 }
 
 ScopedCurrentLogin::~ScopedCurrentLogin() {
   if (previous_)
-    ::setenv(kCurrentLoginVariable, previous_->c_str(), 1);
+    ::setenv(suite::kCurrentLoginVariable, previous_->c_str(), 1);
   else
-    ::unsetenv(kCurrentLoginVariable);
+    ::unsetenv(suite::kCurrentLoginVariable);
 }
 
 void ReadFreeTexts(ado::Recordset& rs, std::string (&frees)[10]) {

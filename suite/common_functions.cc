@@ -1,9 +1,9 @@
 #include "suite/common_functions.h"
 
-#include <cstdlib>
 #include <vector>
 
 #include "platform/com/error.h"
+#include "suite/current_login.h"
 #include "suite/db_access.h"
 
 namespace suite {
@@ -48,8 +48,8 @@ CommonFunctions::CommonFunctions() : AutomationObject("ICommonFunctions", kIidCo
 
 ado::Connection* CommonFunctions::Database() {
   if (!conn_) {
-    const char* login = std::getenv(kCurrentLoginVariable);
-    if (!login || !*login)
+    const std::string login = CurrentLoginConnectionString();
+    if (login.empty())
       throw com::Error(com::kErrAutomation, "没有当前登录：宿主进程未设置 MOM_LOGIN_DB", "CommonFunctions");
     com::Ptr<ado::Connection> conn = ado::Connection::Create();
     conn->Open(login);

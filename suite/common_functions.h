@@ -28,7 +28,6 @@ inline constexpr com::Guid kClsidCommonFunctions{
 inline constexpr com::Guid kIidCommonFunctions{
     0xEAA5C714, 0xB561, 0x497A, {0xBE, 0x7C, 0xDC, 0xEE, 0x16, 0x7F, 0x8F, 0xEB}};
 inline constexpr char kProgIdCommonFunctions[] = "MomSuite.CommonFunctions";
-inline constexpr char kCurrentLoginVariable[] = "MOM_LOGIN_DB";
 inline constexpr int kDocumentNumberWidth = 6;
 
 class CommonFunctions : public com::AutomationObject {

@@ -1,5 +1,6 @@
 #include "suite/current_login.h"
 
+#include <cstdlib>
 #include <mutex>
 
 namespace suite {
@@ -11,21 +12,17 @@ std::mutex& Lock() {
   return lock;
 }
 
-std::string& Value() {
-  static std::string value;
-  return value;
-}
-
 }  // namespace
 
 std::string CurrentLoginConnectionString() {
   std::lock_guard guard(Lock());
-  return Value();
+  const char* value = std::getenv(kCurrentLoginVariable);
+  return value ? value : "";
 }
 
 void SetCurrentLoginConnectionString(std::string connection_string) {
   std::lock_guard guard(Lock());
-  Value() = std::move(connection_string);
+  ::setenv(kCurrentLoginVariable, connection_string.c_str(), 1);
 }
 
 CurrentLogin::CurrentLogin() : AutomationObject("ICurrentLogin") {

@@ -3,8 +3,9 @@
 // receive no connection of their own (EcnApplyServer). The host, or a component acting
 // for it, puts the login's connection string (KrDbName) before calling such a server.
 //
-// The state lives once per process in the suite's server library, which is loaded once;
-// every instance of the class reads and writes the same value.
+// The state is the process's environment variable MOM_LOGIN_DB, so that a host may also
+// set it before it starts (MOM_LOGIN_DB=... host) and a component that cannot reach the
+// suite's code may set it directly; every instance reads and writes the same value.
 
 #include <string>
 
@@ -15,6 +16,7 @@ namespace suite {
 inline constexpr com::Guid kClsidCurrentLogin{
     0x3F6A1C52, 0x9D4E, 0x4B7A, {0x8E, 0x21, 0x5C, 0x0D, 0x77, 0x3A, 0x9B, 0x14}};
 inline constexpr char kProgIdCurrentLogin[] = "MomSuite.CurrentLogin";
+inline constexpr char kCurrentLoginVariable[] = "MOM_LOGIN_DB";
 
 // The connection string set last; empty when no host has set one.
 std::string CurrentLoginConnectionString();
