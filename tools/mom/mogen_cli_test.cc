@@ -8,35 +8,13 @@
 #include <filesystem>
 #include <nlohmann/json.hpp>
 
-#include "testing/test_support.h"
+#include "tools/mom/cli_test_support.h"
 
 namespace {
 
 using Json = nlohmann::ordered_json;
 
-class MomGenerationCliTest : public ::testing::Test {
- protected:
-  struct Run {
-    int exit_code;
-    std::string out;
-  };
-  // Runs `mom ARGS` with a private registry; stderr goes to err_.
-  Run Mom(const std::string& args) {
-    std::string cmd = "MOM_REGISTRY='" + dir_.File("registry.reg") + "' '" MOM_PROGRAM "' " + args + " 2>'" +
-                      dir_.File("stderr") + "'";
-    FILE* p = popen(cmd.c_str(), "r");
-    std::string out;
-    char buf[4096];
-    size_t n;
-    while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-    int status = pclose(p);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
-  }
-  std::string Db() { return "'" + dir_.File("mom.db") + "'"; }
-  void Init() { ASSERT_EQ(Mom("init " + Db() + " --sample").exit_code, 0); }
-
-  testing_support::TempDir dir_;
-};
+using MomGenerationCliTest = mom_console_test::CliTest;
 
 TEST_F(MomGenerationCliTest, PrintedLinesGenerateOrdersWhenHandedBack) {
   Init();

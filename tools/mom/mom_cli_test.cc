@@ -7,36 +7,13 @@
 #include <nlohmann/json.hpp>
 #include <sys/wait.h>
 
-#include "testing/test_support.h"
+#include "tools/mom/cli_test_support.h"
 
 namespace {
 
 using Json = nlohmann::ordered_json;
 
-class MomCliTest : public ::testing::Test {
- protected:
-  struct Run {
-    int exit_code;
-    std::string out;
-  };
-  // Runs `mom ARGS` with a private registry (and the variables `env`, "NAME=VALUE ...");
-  // stderr goes to err_.
-  Run Mom(const std::string& args, const std::string& env = "") {
-    std::string cmd = env + " MOM_REGISTRY='" + dir_.File("registry.reg") + "' '" MOM_PROGRAM "' " + args + " 2>'" +
-                      dir_.File("stderr") + "'";
-    FILE* p = popen(cmd.c_str(), "r");
-    std::string out;
-    char buf[4096];
-    size_t n;
-    while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-    int status = pclose(p);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
-  }
-  std::string Db() { return "'" + dir_.File("mom.db") + "'"; }
-  void Init() { ASSERT_EQ(Mom("init " + Db() + " --sample").exit_code, 0); }
-
-  testing_support::TempDir dir_;
-};
+using MomCliTest = mom_console_test::CliTest;
 
 TEST_F(MomCliTest, InitRefusesToOverwriteAndOtherCommandsNeverCreate) {
   Init();
