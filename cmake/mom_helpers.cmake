@@ -10,6 +10,13 @@ function(mom_test name)
   set_tests_properties(${name} PROPERTIES TIMEOUT 300)
 endfunction()
 
+# mom_component_test(NAME SOURCES ... LIBS ...): a test of the component as callers
+# meet it, with the fixture that registers the component and suite libraries.
+function(mom_component_test name)
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  mom_test(${name} SOURCES ${T_SOURCES} LIBS mom_component_fixture ${T_LIBS})
+endfunction()
+
 # mom_embed_text(TARGET VAR FILE): compiles FILE into TARGET as `const char* VAR()`.
 function(mom_embed_text target function_name file)
   get_filename_component(abs ${file} ABSOLUTE)
