@@ -1,20 +1,32 @@
-# mom_test(NAME SOURCES ... LIBS ...): one test program, run by ctest.
+# mom_test(NAME SOURCES ... LIBS ... [BOTH_PROVIDERS [POSTGRES_FILTER F]]): one test
+# program, run by ctest. With BOTH_PROVIDERS ctest runs it twice: NAME against SQLite
+# and NAME.postgres against the PostgreSQL server named by MOM_TEST_PG, limited to the
+# gtest filter F when given (tests of what only one provider has).
 function(mom_test name)
   if(NOT MOM_BUILD_TESTS)
     return()
   endif()
-  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "BOTH_PROVIDERS" "POSTGRES_FILTER" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} mom_testing GTest::gtest GTest::gtest_main)
   add_test(NAME ${name} COMMAND ${name})
   set_tests_properties(${name} PROPERTIES TIMEOUT 300)
+  if(T_BOTH_PROVIDERS)
+    set(args)
+    if(T_POSTGRES_FILTER)
+      set(args --gtest_filter=${T_POSTGRES_FILTER})
+    endif()
+    add_test(NAME ${name}.postgres COMMAND ${name} ${args})
+    set_tests_properties(${name}.postgres PROPERTIES TIMEOUT 300 ENVIRONMENT MOM_TEST_PROVIDER=PostgreSQL)
+  endif()
 endfunction()
 
 # mom_component_test(NAME SOURCES ... LIBS ...): a test of the component as callers
 # meet it, with the fixture that registers the component and suite libraries.
 function(mom_component_test name)
-  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
-  mom_test(${name} SOURCES ${T_SOURCES} LIBS mom_component_fixture ${T_LIBS})
+  cmake_parse_arguments(T "" "POSTGRES_FILTER" "SOURCES;LIBS" ${ARGN})
+  mom_test(${name} SOURCES ${T_SOURCES} LIBS mom_component_fixture ${T_LIBS} BOTH_PROVIDERS
+           POSTGRES_FILTER "${T_POSTGRES_FILTER}")
 endfunction()
 
 # mom_embed_text(TARGET VAR FILE): compiles FILE into TARGET as `const char* VAR()`.

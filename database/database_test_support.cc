@@ -2,6 +2,11 @@
 
 #include <stdexcept>
 
+#include "platform/ado/connection.h"
+#include "platform/ado/connection_string.h"
+#include "platform/ado/recordset.h"
+#include "platform/com/date.h"
+
 namespace database_testing {
 
 namespace {
@@ -57,5 +62,64 @@ std::string SqliteFile::Text(const std::string& sql) {
 int64_t SqliteFile::Int(const std::string& sql) { return std::stoll(Text(sql)); }
 
 double SqliteFile::Real(const std::string& sql) { return std::stod(Text(sql)); }
+
+struct DirectConnection::Impl {
+  com::Ptr<ado::Connection> connection;
+  bool postgres = false;
+};
+
+DirectConnection::DirectConnection(const std::string& connection_string) : impl_(new Impl) {
+  impl_->connection = ado::Connection::Create();
+  impl_->connection->Open(connection_string);
+  impl_->postgres = ado::ConnectionString(connection_string).GetOr("Provider", "") == "PostgreSQL";
+}
+
+DirectConnection::~DirectConnection() { delete impl_; }
+
+void DirectConnection::Exec(const std::string& sql) { impl_->connection->Execute(sql); }
+
+namespace {
+std::string Canonical(const com::Variant& v) {
+  if (v.is_null()) return "NULL";
+  switch (v.type()) {
+    case com::VarType::Date: {
+      com::CivilTime t = com::CivilFromDate(v.ToDate());
+      char text[32];
+      std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour, t.minute,
+                    t.second);
+      return text;
+    }
+    case com::VarType::R8: return com::FormatDouble(v.ToR8());
+    case com::VarType::Bool: return v.ToBool() ? "1" : "0";
+    default: return v.ToString();
+  }
+}
+}  // namespace
+
+std::vector<std::vector<std::string>> DirectConnection::Rows(const std::string& sql) {
+  com::Ptr<ado::Recordset> rs = ado::Recordset::Create();
+  rs->SetCursorLocation(ado::adUseClient);
+  rs->Open(sql, impl_->connection.get());
+  std::vector<std::vector<std::string>> rows;
+  for (; !rs->Eof(); rs->MoveNext()) {
+    std::vector<std::string>& row = rows.emplace_back();
+    for (int32_t i = 0; i < rs->fields().Count(); ++i) row.push_back(Canonical(rs->fields().Item(i).Value()));
+  }
+  return rows;
+}
+
+std::string DirectConnection::Text(const std::string& sql) {
+  auto rows = Rows(sql);
+  if (rows.empty() || rows[0].empty()) throw std::runtime_error("no row from: " + sql);
+  return rows[0][0];
+}
+
+int64_t DirectConnection::Int(const std::string& sql) { return std::stoll(Text(sql)); }
+
+double DirectConnection::Real(const std::string& sql) { return std::stod(Text(sql)); }
+
+int64_t DirectConnection::Counter() {
+  return Int(impl_->postgres ? "select last_value from sys_rowversion" : "select value from sys_rowversion");
+}
 
 }  // namespace database_testing

@@ -1,5 +1,7 @@
 #pragma once
-// Direct access to a database file for the tests, beside the connection under test.
+// Direct access to a test database, beside the connection under test: a raw SQLite
+// file handle for what only the embedded database has, and a second connection of
+// the run's provider for checks that hold on both.
 
 #include <sqlite3.h>
 
@@ -28,6 +30,28 @@ class SqliteFile {
 
  private:
   sqlite3* db_ = nullptr;
+};
+
+// A connection of its own to the database; values come back as text ("NULL" for
+// null), numbers and dates in their canonical form, so rows can be compared.
+class DirectConnection {
+ public:
+  explicit DirectConnection(const std::string& connection_string);
+  ~DirectConnection();
+  DirectConnection(const DirectConnection&) = delete;
+  DirectConnection& operator=(const DirectConnection&) = delete;
+
+  void Exec(const std::string& sql);
+  std::vector<std::vector<std::string>> Rows(const std::string& sql);
+  std::string Text(const std::string& sql);
+  int64_t Int(const std::string& sql);
+  double Real(const std::string& sql);
+  // The last row version handed out.
+  int64_t Counter();
+
+ private:
+  struct Impl;
+  Impl* impl_;
 };
 
 }  // namespace database_testing

@@ -3,29 +3,30 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 
 #include "database/database_test_support.h"
 #include "database/manufacturing_db.h"
+#include "testing/test_database.h"
 #include "testing/test_support.h"
 
 namespace {
 
+using database_testing::DirectConnection;
 using database_testing::SqliteFile;
+using testing_support::TestDatabase;
 
 class SampleDataTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    dir_ = new testing_support::TempDir;
-    database::CreateDatabase(dir_->File("mom.db"), /*with_sample=*/true, /*overwrite=*/false);
+  void SetUp() override {
+    if (std::string why = TestDatabase::Unavailable(); !why.empty()) GTEST_SKIP() << why;
+    database_ = std::make_unique<TestDatabase>(dir_);
   }
-  static void TearDownTestSuite() {
-    delete dir_;
-    dir_ = nullptr;
-  }
-  static testing_support::TempDir* dir_;
+
+  testing_support::TempDir dir_;
+  std::unique_ptr<TestDatabase> database_;
 };
-testing_support::TempDir* SampleDataTest::dir_ = nullptr;
 
 TEST_F(SampleDataTest, DocumentedCasesArePresent) {
   struct Fact {
@@ -92,12 +93,14 @@ TEST_F(SampleDataTest, DocumentedCasesArePresent) {
        "UNION ALL SELECT InvCode FROM mom_orderdetail UNION ALL SELECT InvCode FROM ecn_ecnapplydetail) x "
        "WHERE NOT EXISTS (SELECT 1 FROM Inventory i WHERE i.cInvCode = x.cInvCode)", 0},
   };
-  SqliteFile db(dir_->File("mom.db"));
+  DirectConnection db(database_->connection_string());
   for (const Fact& f : facts) EXPECT_EQ(db.Int(f.sql), f.expected) << f.what;
 }
 
 TEST_F(SampleDataTest, ForeignKeysHold) {
-  SqliteFile db(dir_->File("mom.db"));
+  // The server database enforces its foreign keys on every write.
+  if (TestDatabase::IsPostgres()) GTEST_SKIP() << "checked by the server on every write";
+  SqliteFile db(database_->target());
   EXPECT_TRUE(db.Rows("PRAGMA foreign_key_check").empty());
 }
 

@@ -61,6 +61,7 @@ class EcnDialogWidgetTest : public testing_support::MomFixture {
  protected:
   void SetUp() override {
     MomFixture::SetUp();
+    if (IsSkipped()) return;
     suite::EnsureGuiApplication();
     login_ = com::CreateObject("MomSuite.Login");
     com::PutProperty(login_.get(), "KrDbName", com::Variant(connection_string_));

@@ -178,6 +178,7 @@ class EcnDialogTest : public testing_support::MomFixture {
  protected:
   void SetUp() override {
     MomFixture::SetUp();
+    if (IsSkipped()) return;
     login_ = com::CreateObject("MomSuite.Login");
     com::PutProperty(login_.get(), "KrDbName", com::Variant(connection_string_));
   }

@@ -19,6 +19,7 @@ class StockPullTest : public MomFixture {
  protected:
   void SetUp() override {
     MomFixture::SetUp();
+    if (IsSkipped()) return;
     login_ = com::CreateObject("MomSuite.Login");
     com::PutProperty(login_.get(), "KrDbName", com::Variant(connection_string_));
   }

@@ -24,6 +24,7 @@ class PushMoTest : public MomFixture {
  protected:
   void SetUp() override {
     MomFixture::SetUp();
+    if (IsSkipped()) return;
     login_ = com::CreateObject("MomSuite.Login");
     com::PutProperty(login_.get(), "KrDbName", connection_string_);
     com::PutProperty(login_.get(), "cUserId", "demo");

@@ -8,7 +8,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 PACKAGES=(build-essential cmake ninja-build pkg-config libsqlite3-dev sqlite3 libgtest-dev libgmock-dev
-          libbenchmark-dev nlohmann-json3-dev libpugixml-dev qt6-base-dev libgl-dev fonts-wqy-microhei)
+          libbenchmark-dev nlohmann-json3-dev libpugixml-dev qt6-base-dev libgl-dev fonts-wqy-microhei
+          postgresql libpq-dev)
 
 install_packages() {
   local missing=()
@@ -31,6 +32,16 @@ build() {
   cmake --build --preset "$preset" -j "$(nproc)"
 }
 
+# A private PostgreSQL cluster for the run, removed when the script exits.
+start_cluster() {
+  PG_DIR=$(mktemp -d /tmp/mom-pg-XXXXXX)
+  chmod 755 "$PG_DIR"
+  trap 'scripts/pg_cluster.sh stop "$PG_DIR"; rm -rf "$PG_DIR"' EXIT
+  echo "== starting PostgreSQL in $PG_DIR"
+  MOM_TEST_PG=$(scripts/pg_cluster.sh start "$PG_DIR")
+  export MOM_TEST_PG
+}
+
 run_tests() {
   local preset=$1
   echo "== testing ($preset)"
@@ -47,6 +58,7 @@ case "${1:-}" in
     ;;
   test)
     install_packages
+    start_cluster
     build default
     run_tests default
     build asan
@@ -54,6 +66,7 @@ case "${1:-}" in
     ;;
   bench)
     install_packages
+    start_cluster
     build default
     MOM_REGISTRY="$PWD/build/default/bench-registry.reg" build/default/bin/mom_bench
     ;;

@@ -1,6 +1,5 @@
 #include "testing/mom_fixture.h"
 
-#include "database/manufacturing_db.h"
 #include "platform/ado/connection_string.h"
 #include "platform/ado/recordset.h"
 #include "platform/com/creation.h"
@@ -12,9 +11,9 @@ void MomFixture::SetUp() {
   registry_env_ = std::make_unique<ScopedEnv>("MOM_REGISTRY", dir_->File("registry.reg"));
   com::RunRegistrationEntry(MOM_SUITE_LIBRARY, "DllRegisterServer");
   com::RunRegistrationEntry(MOM_COMPONENT_LIBRARY, "DllRegisterServer");
-  db_path_ = dir_->File("mom.db");
-  database::CreateDatabase(db_path_, /*with_sample=*/true, /*overwrite=*/false);
-  connection_string_ = ado::ConnectionString::ForSqliteFile(db_path_);
+  if (std::string why = TestDatabase::Unavailable(); !why.empty()) GTEST_SKIP() << why;
+  database_ = std::make_unique<TestDatabase>(*dir_);
+  connection_string_ = database_->connection_string();
   conn_ = OpenConnection();
   mom_ = com::CreateObject("KRZ7DEVUZIda.clsMOM");
   early_ = mom_.As<mom::_clsMOM>();
@@ -25,6 +24,7 @@ void MomFixture::TearDown() {
   early_.reset();
   mom_.reset();
   conn_.reset();
+  database_.reset();
   registry_env_.reset();
   dir_.reset();
 }

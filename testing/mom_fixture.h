@@ -1,6 +1,6 @@
 #pragma once
 // A fixture for tests of the component as callers see it: a private registry with the
-// suite and the component registered, a fresh sample database, an open connection,
+// suite and the component registered, a fresh sample database of the run's provider, an open connection,
 // and clsMOM created through the registry (late-bound and early-bound views).
 
 #include <gtest/gtest.h>
@@ -11,6 +11,7 @@
 #include "component/cls_mom_interface.h"
 #include "platform/ado/connection.h"
 #include "platform/com/dispatch.h"
+#include "testing/test_database.h"
 #include "testing/test_support.h"
 
 namespace testing_support {
@@ -29,7 +30,7 @@ class MomFixture : public ::testing::Test {
 
   std::unique_ptr<TempDir> dir_;
   std::unique_ptr<ScopedEnv> registry_env_;
-  std::string db_path_;
+  std::unique_ptr<TestDatabase> database_;
   std::string connection_string_;
   com::Ptr<ado::Connection> conn_;
   com::Ptr<com::IDispatch> mom_;
