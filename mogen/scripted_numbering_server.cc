@@ -5,7 +5,9 @@
 //    counts the codes asked for in $MOM_TEST_CODES_FETCHED. Its other members answer as
 //    a suite without ATO parts would; GetQuantityDigits first runs the statement in
 //    $MOM_TEST_SQL_ON_DIGITS, if any, on the current login's database (another user's
-//    change arriving while a crediting is under way).
+//    change arriving while a crediting is under way), and GetDocumentCode runs the
+//    statement in $MOM_TEST_SQL_ON_CODE the same way when it is asked for code number
+//    $MOM_TEST_SQL_ON_CODE_AT (1-based; a generation run in the middle of a line).
 //  - RegisterSilentSalesServer: a VERORavede.clsSOFunc whose order check refuses every
 //    order without saying why, and whose write-back accepts everything.
 
@@ -22,6 +24,13 @@
 #include "platform/com/registry.h"
 
 namespace {
+
+// Runs `sql` on a connection of its own to the current login's database: another user.
+void RunAsAnotherUser(const char* sql) {
+  com::Ptr<ado::Connection> other = ado::Connection::Create();
+  other->Open(std::getenv("MOM_LOGIN_DB"));
+  other->Execute(sql);
+}
 
 constexpr com::Guid kClsid{0xFE69A578, 0xF184, 0x4B1A, {0xA3, 0x67, 0x9D, 0x36, 0xB4, 0x30, 0x0D, 0x50}};
 constexpr com::Guid kIidNumbering{0xEAA5C714, 0xB561, 0x497A, {0xBE, 0x7C, 0xDC, 0xEE, 0x16, 0x7F, 0x8F, 0xEB}};
@@ -53,11 +62,7 @@ class ScriptedNumbering : public com::AutomationObject {
     AddMember({"GetQuantityDigits", 0x60020001, com::InvokeKind::Method, {}, com::VarType::I4},
               [](std::span<com::Variant>) {
                 const char* sql = std::getenv("MOM_TEST_SQL_ON_DIGITS");
-                if (sql && *sql) {
-                  com::Ptr<ado::Connection> other = ado::Connection::Create();
-                  other->Open(std::getenv("MOM_LOGIN_DB"));
-                  other->Execute(sql);
-                }
+                if (sql && *sql) RunAsAnotherUser(sql);
                 return com::Variant(int32_t{2});
               });
     AddMember({"GetDocumentCode",
@@ -70,6 +75,9 @@ class ScriptedNumbering : public com::AutomationObject {
                 const char* fetched = std::getenv("MOM_TEST_CODES_FETCHED");
                 int n = fetched ? std::atoi(fetched) : 0;
                 ::setenv("MOM_TEST_CODES_FETCHED", std::to_string(n + 1).c_str(), 1);
+                const char* sql = std::getenv("MOM_TEST_SQL_ON_CODE");
+                const char* at = std::getenv("MOM_TEST_SQL_ON_CODE_AT");
+                if (sql && *sql && at && std::atoi(at) == n + 1) RunAsAnotherUser(sql);
                 return com::Variant(next_ < codes_.size() ? codes_[next_++] : std::string());
               });
   }
