@@ -65,6 +65,14 @@ std::string UniqueDatabaseName() {
   return "mom_test_" + std::to_string(getpid()) + "_" + std::to_string(++counter);
 }
 
+void DropServerDatabase(const std::string& name) {
+  try {
+    Maintenance()->Execute("drop database if exists " + name + " with (force)");
+  } catch (...) {
+    // A database left behind on a throw-away test server costs nothing.
+  }
+}
+
 }  // namespace
 
 bool TestDatabase::IsPostgres() { return ado::EqualsIgnoreCase(Env("MOM_TEST_PROVIDER"), "PostgreSQL"); }
@@ -101,11 +109,12 @@ TestDatabase::~TestDatabase() {
     for (const char* suffix : {"", "-wal", "-shm"}) std::filesystem::remove(target_ + suffix, ec);
     return;
   }
-  try {
-    Maintenance()->Execute("drop database if exists " + server_database_ + " with (force)");
-  } catch (...) {
-    // A database left behind on a throw-away test server costs nothing.
-  }
+  DropServerDatabase(server_database_);
 }
+
+ServerDatabaseSlot::ServerDatabaseSlot()
+    : name_(UniqueDatabaseName()), connection_string_(ServerString(name_)) {}
+
+ServerDatabaseSlot::~ServerDatabaseSlot() { DropServerDatabase(name_); }
 
 }  // namespace testing_support
