@@ -6,8 +6,10 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <future>
 #include <string>
 #include <vector>
 
@@ -316,10 +318,8 @@ struct Outcome {
   std::vector<std::vector<std::string>> after;
 };
 
-// Calls the case's procedure as the components do and reads what it left, inside a
-// transaction that is rolled back so that every case starts from the sample.
-Outcome CallAndRead(ado::Connection& c, const ParityCase& k) {
-  c.BeginTrans();
+// Calls the case's procedure as the components do; the rows it returns go to `rows`.
+int32_t Call(ado::Connection& c, const ParityCase& k, std::vector<std::string>* rows = nullptr) {
   std::vector<com::Variant> inputs = k.inputs;
   for (com::Variant& v : inputs)
     if (v.type() == com::VarType::String && v.ToString() == "<current>")
@@ -340,13 +340,43 @@ Outcome CallAndRead(ado::Connection& c, const ParityCase& k) {
     }
     cmd->parameters().Append(p);
   }
-  Outcome out;
   com::Ptr<ado::Recordset> rs = cmd->Execute();
-  out.rows = Rows(rs.get(), {"Date"});  // the time of the call
-  out.code = cmd->parameters().Item(0).value.ToI4();
+  if (rows) *rows = Rows(rs.get(), {"Date"});  // the time of the call
+  return cmd->parameters().Item(0).value.ToI4();
+}
+
+// Calls and reads what the call left, inside a transaction that is rolled back so that
+// every case starts from the sample.
+Outcome CallAndRead(ado::Connection& c, const ParityCase& k) {
+  c.BeginTrans();
+  Outcome out;
+  out.code = Call(c, k, &out.rows);
   for (const char* sql : k.after) out.after.push_back(Query(c, sql));
   c.RollbackTrans();
   return out;
+}
+
+// Two callers holding the same token: the second waits for the first to commit and
+// then finds the row changed, so exactly one write lands.
+TEST_F(PostgresDatabaseTest, ConcurrentWriteBacksWithOneTokenLandOnce) {
+  const std::string token =
+      Query(*db_, "SELECT convert(char,convert(money,Krts),2) AS t FROM mom_orderdetail WHERE MoDId = 1002")
+          .front()
+          .substr(2);
+  const ParityCase receipt{"receipt", &kMoQty, {uint8_t{1}, 1002, 1, true, token, kNull}, 0};
+  com::Ptr<ado::Connection> first = Connect(Target(SampleName()));
+  first->BeginTrans();
+  const int32_t first_code = Call(*first, receipt);
+  std::future<int32_t> second = std::async(std::launch::async, [&] {
+    com::Ptr<ado::Connection> other = Connect(Target(SampleName()));
+    return Call(*other, receipt);
+  });
+  EXPECT_EQ(second.wait_for(std::chrono::milliseconds(300)), std::future_status::timeout);
+  first->CommitTrans();
+  EXPECT_EQ(first_code, 0);
+  EXPECT_EQ(second.get(), 90001);
+  EXPECT_EQ(One("SELECT QualifiedInQty FROM mom_orderdetail WHERE MoDId = 1002"), "QualifiedInQty=1.000000 ");
+  db_->Execute("UPDATE mom_orderdetail SET QualifiedInQty = 0 WHERE MoDId = 1002", nullptr, ado::adExecuteNoRecords);
 }
 
 TEST_F(PostgresDatabaseTest, ProceduresAnswerAsOnSqlite) {
