@@ -10,6 +10,7 @@
 #include <stdexcept>
 
 #include "database/manufacturing_db.h"
+#include "database/postgres_database.h"
 #include "platform/ado/connection.h"
 #include "platform/ado/connection_string.h"
 #include "platform/ado/recordset.h"
@@ -40,7 +41,9 @@ bool DatabaseExists(ado::Connection& c, const std::string& name) {
 // A template per contents: a changed schema, sample or procedure set gets a new one,
 // so a long-lived development server never hands out a stale copy.
 std::string TemplateName(bool with_sample) {
-  size_t h = std::hash<std::string>{}(std::string(database::SchemaSql()) + database::SampleSql());
+  std::string contents = std::string(database::SchemaSql()) + database::SampleSql() + database::PostgresSchemaSql();
+  for (const char* script : database::PostgresProcedureScripts()) contents += script;
+  size_t h = std::hash<std::string>{}(contents);
   return "mom_template_" + std::to_string(h % 1000000007u) + (with_sample ? "_sample" : "_empty");
 }
 
