@@ -319,7 +319,9 @@ CREATE TABLE mps_netdemand (
   Factor numeric(28,6) NOT NULL DEFAULT 1,
   BalQty numeric(28,6) NOT NULL DEFAULT 0,
   crdqty numeric(28,6) NOT NULL DEFAULT 0,
-  ModifyFlag boolean NOT NULL DEFAULT false,
+  -- Set by the crediting with "ModifyFlag = 1": an integer flag, since a boolean
+  -- column takes no integer in an assignment.
+  ModifyFlag smallint NOT NULL DEFAULT 0 CHECK (ModifyFlag IN (0, 1)),
   Krts bigint NOT NULL
 );
 CREATE INDEX ix_mps_netdemand_sodid ON mps_netdemand (SoType, SoDId);
