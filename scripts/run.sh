@@ -7,7 +7,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-PACKAGES=(build-essential cmake ninja-build pkg-config libsqlite3-dev sqlite3 libgtest-dev libgmock-dev
+PACKAGES=(build-essential cmake ninja-build pkg-config libsqlite3-dev sqlite3 postgresql libpq-dev libgtest-dev libgmock-dev
           libbenchmark-dev nlohmann-json3-dev libpugixml-dev qt6-base-dev libgl-dev fonts-wqy-microhei)
 
 install_packages() {
