@@ -8,7 +8,6 @@
 #include <climits>
 #include <cstdlib>
 #include <functional>
-#include <list>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -18,14 +17,16 @@
 #include "platform/ado/error.h"
 #include "platform/ado/postgres/dialect.h"
 #include "platform/ado/postgres/pg_values.h"
+#include "platform/ado/postgres/prepared_cache.h"
 #include "platform/ado/text.h"
+#include "platform/ado/tsql/select_items.h"
 
 namespace ado::postgres {
 
 namespace {
 
 constexpr std::string_view kSavepoint = "mom_statement";
-constexpr size_t kPreparedCapacity = 256;   // texts remembered (named or seen once)
+constexpr size_t kPreparedCapacity = 256;  // texts remembered (named or seen once)
 constexpr size_t kDeallocateBatch = 16;     // evicted statements dropped together
 constexpr size_t kTranslationCapacity = 512;
 
@@ -33,6 +34,11 @@ struct ResultDeleter {
   void operator()(PGresult* r) const { PQclear(r); }
 };
 using ResultPtr = std::unique_ptr<PGresult, ResultDeleter>;
+
+struct ConnectionCloser {
+  void operator()(PGconn* c) const { PQfinish(c); }
+};
+using ConnectionPtr = std::unique_ptr<PGconn, ConnectionCloser>;
 
 class MaterializedRows final : public RowSource {
  public:
@@ -152,80 +158,25 @@ bool Preparable(std::string_view sql) {
   return false;
 }
 
-// Named prepared statements by text, least recently used first out. A text is
-// prepared the second time it runs, so texts with literals built once do not churn.
-class PreparedCache {
- public:
-  // The statement's name; empty when it is not prepared (yet). `*prepare` tells that
-  // it should be prepared now under the returned name.
-  std::string Lookup(const std::string& sql, bool* prepare) {
-    *prepare = false;
-    auto it = entries_.find(sql);
-    if (it == entries_.end()) {
-      Insert(sql, std::string());
-      return {};
-    }
-    order_.splice(order_.begin(), order_, it->second.position);
-    if (!it->second.name.empty()) return it->second.name;
-    *prepare = true;
-    return "mom_s" + std::to_string(++counter_);
-  }
-  // Records that `name` now holds `sql` on the server.
-  void Prepared(const std::string& sql, std::string name) {
-    auto it = entries_.find(sql);
-    if (it == entries_.end()) {
-      Insert(sql, std::move(name));
-      return;
-    }
-    it->second.name = std::move(name);
-  }
-  // Forgets `sql`; its statement is dropped with the next batch.
-  void Forget(const std::string& sql) {
-    auto it = entries_.find(sql);
-    if (it == entries_.end()) return;
-    if (!it->second.name.empty()) evicted_.push_back(it->second.name);
-    order_.erase(it->second.position);
-    entries_.erase(it);
-  }
-  std::vector<std::string>& evicted() { return evicted_; }
-
- private:
-  struct Entry {
-    std::string name;
-    std::list<std::string>::iterator position;
-  };
-  void Insert(const std::string& sql, std::string name) {
-    if (entries_.size() >= kPreparedCapacity) Forget(order_.back());
-    order_.push_front(sql);
-    entries_.emplace(sql, Entry{std::move(name), order_.begin()});
-  }
-
-  std::list<std::string> order_;  // most recent first
-  std::unordered_map<std::string, Entry> entries_;
-  std::vector<std::string> evicted_;
-  uint64_t counter_ = 0;
-};
-
 // One query of a pipeline.
 struct PipeItem {
   enum Kind { kText, kPrepare, kPrepared } kind = kText;
   std::string sql;   // text (kText, kPrepare)
   std::string name;  // statement name (kPrepare, kPrepared)
   const std::vector<const char*>* values = nullptr;
+  const std::vector<::Oid>* types = nullptr;  // kText only; null: all untyped
   std::function<void(const PGresult*)> sink;  // results of a successful query
 };
 
 class PostgresSession final : public Session {
  public:
-  explicit PostgresSession(PGconn* conn) : conn_(conn) {
+  explicit PostgresSession(ConnectionPtr conn) : owner_(std::move(conn)), conn_(owner_.get()) {
+    // Notices (e.g. "does not exist, skipping") are not the caller's business.
     PQsetNoticeReceiver(conn_, [](void*, const PGresult*) {}, nullptr);
   }
   ~PostgresSession() override {
-    if (broken_.empty() && InTransaction()) {
-      PGresult* r = PQexec(conn_, "ROLLBACK");  // errors ignored: the session ends anyway
-      PQclear(r);
-    }
-    PQfinish(conn_);
+    // Errors are ignored: the session ends anyway, and the server undoes what is left.
+    if (broken_.empty() && InTransaction()) ResultPtr(PQexec(conn_, "ROLLBACK"));
   }
 
   void Begin() override {
@@ -336,7 +287,8 @@ class PostgresSession final : public Session {
       const char* const* values = item.values && n > 0 ? item.values->data() : nullptr;
       switch (item.kind) {
         case PipeItem::kText:
-          sent = PQsendQueryParams(conn_, item.sql.c_str(), n, nullptr, values, nullptr, nullptr, 0) == 1;
+          sent = PQsendQueryParams(conn_, item.sql.c_str(), n, item.types ? item.types->data() : nullptr, values,
+                                   nullptr, nullptr, 0) == 1;
           break;
         case PipeItem::kPrepare:
           sent = PQsendPrepare(conn_, item.name.c_str(), item.sql.c_str(), 0, nullptr) == 1;
@@ -407,8 +359,9 @@ class PostgresSession final : public Session {
 
   // Runs one translated statement with its values (positions into `all`); inside a
   // transaction under a savepoint of its own.
+  // `all_types` (optional) are the values' types, used only where the server cannot infer one.
   void RunStatement(const Statement& st, const std::vector<std::optional<std::string>>& all, bool keep_rows,
-                    Outcome& out);
+                    Outcome& out, const std::vector<::Oid>* all_types = nullptr);
   // Runs a script (several statements, no parameters) with the simple protocol.
   void RunScript(const Translation& tr, bool keep_rows, Outcome& out);
 
@@ -460,10 +413,11 @@ class PostgresSession final : public Session {
     return dictionary_;
   }
 
-  PGconn* conn_;
+  ConnectionPtr owner_;
+  PGconn* conn_;  // owner_'s
   std::string broken_;
   int64_t current_timeout_ms_ = -1;  // -1: not known
-  PreparedCache prepared_;
+  PreparedCache prepared_{kPreparedCapacity};
   std::unordered_map<std::string, std::shared_ptr<const Translation>> translations_;
   std::unordered_map<std::string, std::string> dictionary_;
   bool dictionary_loaded_ = false;
@@ -473,30 +427,34 @@ class PostgresSession final : public Session {
 };
 
 void PostgresSession::RunStatement(const Statement& st, const std::vector<std::optional<std::string>>& all,
-                                   bool keep_rows, Outcome& out) {
+                                   bool keep_rows, Outcome& out, const std::vector<::Oid>* all_types) {
   std::vector<const char*> values;
+  std::vector<::Oid> types;
   values.reserve(st.params.size());
   for (size_t index : st.params) {
     if (index >= all.size())
       throw Error(kErrProvider, "No value given for one or more required parameters.", 0, st.sql);
     values.push_back(all[index] ? all[index]->c_str() : nullptr);
+    types.push_back(all_types && index < all_types->size() ? (*all_types)[index] : 0);
   }
   bool savepoint = InTransaction();
   bool allow_cache = Preparable(st.sql);
-  for (int attempt = 0; attempt < 2; ++attempt) {
+  bool typed = false;
+  for (int attempt = 0; attempt < 3; ++attempt) {
     bool prepare = false;
-    std::string name = allow_cache ? prepared_.Lookup(st.sql, &prepare) : std::string();
+    std::string name = allow_cache && !typed ? prepared_.Lookup(st.sql, &prepare) : std::string();
     Outcome result;
     std::vector<PipeItem> items;
-    if (savepoint) items.push_back({PipeItem::kText, "SAVEPOINT " + std::string(kSavepoint), {}, nullptr, {}});
+    if (savepoint) items.push_back({PipeItem::kText, "SAVEPOINT " + std::string(kSavepoint), {}, nullptr, nullptr, {}});
     size_t prepare_index = items.size();
-    if (prepare) items.push_back({PipeItem::kPrepare, st.sql, name, nullptr, {}});
+    if (prepare) items.push_back({PipeItem::kPrepare, st.sql, name, nullptr, nullptr, {}});
     auto sink = [&result, keep_rows](const PGresult* r) { Absorb(r, keep_rows, result); };
     if (name.empty())
-      items.push_back({PipeItem::kText, st.sql, {}, &values, sink});
+      items.push_back({PipeItem::kText, st.sql, {}, &values, typed ? &types : nullptr, sink});
     else
-      items.push_back({PipeItem::kPrepared, {}, name, &values, sink});
-    if (savepoint) items.push_back({PipeItem::kText, "RELEASE SAVEPOINT " + std::string(kSavepoint), {}, nullptr, {}});
+      items.push_back({PipeItem::kPrepared, {}, name, &values, nullptr, sink});
+    if (savepoint)
+      items.push_back({PipeItem::kText, "RELEASE SAVEPOINT " + std::string(kSavepoint), {}, nullptr, nullptr, {}});
 
     Failure failure;
     int failed = Pipeline(items, &failure);
@@ -508,13 +466,20 @@ void PostgresSession::RunStatement(const Statement& st, const std::vector<std::o
       return;
     }
     if (savepoint) UndoSavepoint();
-    // A prepared statement whose tables changed shape: prepare it again.
-    if (attempt == 0 && !name.empty() && failure.sqlstate == "0A000") {
+    if (!name.empty() && failure.sqlstate == "0A000") {
+      // A prepared statement whose tables changed shape: run the text afresh.
       prepared_.Forget(st.sql);
+      allow_cache = false;
+      continue;
+    }
+    if (!typed && all_types && failure.sqlstate == "42P18") {
+      // The statement gives a value no context ("? is null"): say what the value is.
+      typed = true;
       continue;
     }
     Fail(failure, st.sql);
   }
+  throw Error(kErrProvider, "The statement could not be run.", 0, st.sql);
 }
 
 void PostgresSession::RunScript(const Translation& tr, bool keep_rows, Outcome& out) {
@@ -552,8 +517,12 @@ ExecuteResult PostgresSession::ExecuteText(std::string_view sql, std::span<const
   CheckUsable();
   std::shared_ptr<const Translation> tr = Translated(sql);
   std::vector<std::optional<std::string>> values;
+  std::vector<::Oid> types;
   values.reserve(params.size());
-  for (const BoundParameter& p : params) values.push_back(ParameterText(p.value));
+  for (const BoundParameter& p : params) {
+    values.push_back(ParameterText(p.value));
+    types.push_back(ParameterType(p.value));
+  }
   if (tr->parameter_count > values.size())
     throw Error(kErrProvider, "No value given for one or more required parameters.", 0, std::string(sql));
 
@@ -562,7 +531,7 @@ ExecuteResult PostgresSession::ExecuteText(std::string_view sql, std::span<const
   if (tr->statements.size() > 1 && tr->parameter_count == 0) {
     RunScript(*tr, want_rows, out);
   } else {
-    for (const Statement& st : tr->statements) RunStatement(st, values, want_rows, out);
+    for (const Statement& st : tr->statements) RunStatement(st, values, want_rows, out, &types);
   }
   for (const Statement& st : tr->statements)
     if (st.creates && !dictionary_loaded_) dictionary_recheck_ = true;
@@ -586,16 +555,11 @@ std::string FunctionName(std::string_view name) {
   return AsciiLower(bare);
 }
 
+// The function's name in a statement: quoted unless it is a plain lower-case name.
 std::string FunctionSql(const std::string& name) {
   bool plain = !name.empty() && !(name[0] >= '0' && name[0] <= '9');
   for (char c : name) plain = plain && ((c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_');
-  if (plain) return name;
-  std::string out = "\"";
-  for (char c : name) {
-    if (c == '"') out += '"';
-    out += c;
-  }
-  return out + "\"";
+  return plain ? name : tsql::QuoteName(name);
 }
 
 ExecuteResult PostgresSession::CallProcedure(std::string_view name, std::span<BoundParameter> params,
@@ -651,16 +615,16 @@ ExecuteResult PostgresSession::CallProcedure(std::string_view name, std::span<Bo
   bool prepare = false;
   std::string statement = prepared_.Lookup(sql, &prepare);
   std::vector<PipeItem> items;
-  if (wrap == kWrapSavepoint) items.push_back({PipeItem::kText, "SAVEPOINT " + sp, {}, nullptr, {}});
-  if (wrap == kWrapTransaction) items.push_back({PipeItem::kText, "BEGIN", {}, nullptr, {}});
+  if (wrap == kWrapSavepoint) items.push_back({PipeItem::kText, "SAVEPOINT " + sp, {}, nullptr, nullptr, {}});
+  if (wrap == kWrapTransaction) items.push_back({PipeItem::kText, "BEGIN", {}, nullptr, nullptr, {}});
   size_t prepare_index = items.size();
-  if (prepare) items.push_back({PipeItem::kPrepare, sql, statement, nullptr, {}});
+  if (prepare) items.push_back({PipeItem::kPrepare, sql, statement, nullptr, nullptr, {}});
   if (statement.empty())
-    items.push_back({PipeItem::kText, sql, {}, &values, sink});
+    items.push_back({PipeItem::kText, sql, {}, &values, nullptr, sink});
   else
-    items.push_back({PipeItem::kPrepared, {}, statement, &values, sink});
+    items.push_back({PipeItem::kPrepared, {}, statement, &values, nullptr, sink});
   bool closed_early = plain && wrap == kWrapSavepoint;
-  if (closed_early) items.push_back({PipeItem::kText, "RELEASE SAVEPOINT " + sp, {}, nullptr, {}});
+  if (closed_early) items.push_back({PipeItem::kText, "RELEASE SAVEPOINT " + sp, {}, nullptr, nullptr, {}});
 
   Failure failure;
   int failed = Pipeline(items, &failure);
@@ -672,18 +636,14 @@ ExecuteResult PostgresSession::CallProcedure(std::string_view name, std::span<Bo
   std::vector<PipeItem> rest;
   Outcome rows;
   if (cursor) {
-    std::string quoted = "\"";
-    for (char c : *cursor) {
-      if (c == '"') quoted += '"';
-      quoted += c;
-    }
-    quoted += "\"";
-    rest.push_back({PipeItem::kText, "FETCH ALL FROM " + quoted, {}, nullptr,
+    std::string quoted = tsql::QuoteName(*cursor);
+    rest.push_back({PipeItem::kText, "FETCH ALL FROM " + quoted, {}, nullptr, nullptr,
                     [&rows](const PGresult* r) { Absorb(r, true, rows); }});
-    rest.push_back({PipeItem::kText, "CLOSE " + quoted, {}, nullptr, {}});
+    rest.push_back({PipeItem::kText, "CLOSE " + quoted, {}, nullptr, nullptr, {}});
   }
-  if (wrap == kWrapSavepoint && !closed_early) rest.push_back({PipeItem::kText, "RELEASE SAVEPOINT " + sp, {}, nullptr, {}});
-  if (wrap == kWrapTransaction) rest.push_back({PipeItem::kText, "COMMIT", {}, nullptr, {}});
+  if (wrap == kWrapSavepoint && !closed_early)
+    rest.push_back({PipeItem::kText, "RELEASE SAVEPOINT " + sp, {}, nullptr, nullptr, {}});
+  if (wrap == kWrapTransaction) rest.push_back({PipeItem::kText, "COMMIT", {}, nullptr, nullptr, {}});
   if (!rest.empty()) {
     failed = Pipeline(rest, &failure);
     if (failed >= 0) fail(failure, true);
@@ -767,14 +727,13 @@ std::string ConnInfo(const ConnectionString& cs, int32_t connection_timeout_s) {
 
 std::unique_ptr<Session> OpenPostgresSession(const ConnectionString& cs, int32_t connection_timeout_s) {
   std::string info = ConnInfo(cs, connection_timeout_s);
-  PGconn* conn = PQconnectdb(info.c_str());
+  ConnectionPtr conn(PQconnectdb(info.c_str()));
   if (!conn) Raise(kErrProvider, "Out of memory connecting to the PostgreSQL server.");
-  if (PQstatus(conn) != CONNECTION_OK) {
-    std::string message = TrimMessage(PQerrorMessage(conn));
-    PQfinish(conn);
+  if (PQstatus(conn.get()) != CONNECTION_OK) {
+    std::string message = TrimMessage(PQerrorMessage(conn.get()));
     throw Error(kErrProvider, message.empty() ? "Could not connect to the PostgreSQL server." : message);
   }
-  return std::make_unique<PostgresSession>(conn);
+  return std::make_unique<PostgresSession>(std::move(conn));
 }
 
 }  // namespace ado::postgres

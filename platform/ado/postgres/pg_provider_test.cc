@@ -306,6 +306,10 @@ TEST_F(PgTest, ParametersOfEveryTypeRoundTrip) {
   rs = calc->Execute();
   EXPECT_EQ((*rs)["n"].Value(), com::Variant(int32_t{42}));
   EXPECT_EQ((*rs)["t"].Value(), com::Variant("none"));
+  // A value without a context is sent with its own type.
+  auto state = Text(*db_, "select case when ? is null then 'null' else 'set' end as state");
+  state->parameters().Append(state->CreateParameter("", ado::adInteger, ado::adParamInput, 0, 5));
+  EXPECT_EQ((*state->Execute())["state"].Value(), com::Variant("set"));
   // Too few values.
   calc->parameters().Delete("");
   calc->parameters().Delete("");

@@ -186,4 +186,19 @@ std::optional<std::string> ParameterText(const com::Variant& value) {
   }
 }
 
+unsigned ParameterType(const com::Variant& value) {
+  switch (value.Deref().type()) {
+    case com::VarType::Bool: return kBoolOid;
+    case com::VarType::I2:
+    case com::VarType::UI1: return kInt2Oid;
+    case com::VarType::I4: return kInt4Oid;
+    case com::VarType::I8: return kInt8Oid;
+    case com::VarType::R8: return kFloat8Oid;
+    case com::VarType::Currency: return kNumericOid;
+    case com::VarType::Date: return kTimestampOid;
+    case com::VarType::Array: return kByteaOid;
+    default: return 0;
+  }
+}
+
 }  // namespace ado::postgres

@@ -41,4 +41,8 @@ com::Variant ReadValue(std::string_view text, unsigned oid, const ColumnInfo& in
 // com::Error (type mismatch) for values a statement cannot take, such as objects.
 std::optional<std::string> ParameterText(const com::Variant& value);
 
+// The type OID of a value for a statement that cannot infer one: 0 (unknown) for
+// text and nulls, whose context decides.
+unsigned ParameterType(const com::Variant& value);
+
 }  // namespace ado::postgres
