@@ -86,6 +86,9 @@ struct Case {
   // The setup breaks a foreign key: run without the checks, on the embedded database
   // only (a file from before the keys were enforced); the server never holds such rows.
   bool breaks_foreign_key = false;
+  // The setup for the server database where it differs (its row versions come from a
+  // sequence).
+  const char* postgres_setup = nullptr;
 };
 
 com::Variant Day(int year, int month, int day) { return com::DateFromCivil({year, month, day, 0, 0, 0}); }
@@ -141,6 +144,8 @@ class ProcedureTest : public ::testing::Test {
     if (c.breaks_foreign_key) {
       if (TestDatabase::IsPostgres()) return;
       SqliteFile(database_->target()).Exec(c.setup);
+    } else if (TestDatabase::IsPostgres() && c.postgres_setup) {
+      db.Exec(c.postgres_setup);
     } else if (c.setup) {
       db.Exec(c.setup);
     }
@@ -231,7 +236,10 @@ TEST_F(ProcedureTest, UpdMoQty) {
       {"blank token", &kMoQty, in(2, 1001, 1, true), Token::kBlank, 0, declared(4)},
       // Past 9999 the token has digits before the point; the comparison must agree.
       {"large row version", &kMoQty, in(1, 1001, 1, true), Token::kCurrent, 0, received(3),
-       "UPDATE sys_rowversion SET value = 123456788; UPDATE mom_orderdetail SET Remark = Remark WHERE MoDId = 1001"},
+       "UPDATE sys_rowversion SET value = 123456788; UPDATE mom_orderdetail SET Remark = Remark WHERE MoDId = 1001",
+       false,
+       "SELECT setval('sys_rowversion_seq', 123456788); "
+       "UPDATE mom_orderdetail SET Remark = Remark WHERE MoDId = 1001"},
   });
 }
 

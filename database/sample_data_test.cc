@@ -65,13 +65,13 @@ TEST_F(SampleDataTest, DocumentedCasesArePresent) {
        "SELECT count(*) FROM sfc_moroutingdetail r WHERE TransOutQty <> "
        "(SELECT coalesce(sum(Qty), 0) FROM sfc_optransformdetail t WHERE t.MoRoutingDId = r.MoRoutingDId)", 0},
       {"ATO net demand has sequences 1, 2, 3",
-       "SELECT group_concat(Seq, '') FROM (SELECT Seq FROM mps_netdemand WHERE SoDId = 8113 ORDER BY Seq)", 123},
+       "SELECT min(Seq) * 100 + count(DISTINCT Seq) * 10 + max(Seq) FROM mps_netdemand WHERE SoDId = 8113", 133},
       {"two to four lines each",
-       "SELECT count(*) FROM (SELECT count(*) n FROM ecn_ecnapplydetail GROUP BY ApplyId) WHERE n BETWEEN 2 AND 4", 3},
+       "SELECT count(*) FROM (SELECT count(*) n FROM ecn_ecnapplydetail GROUP BY ApplyId) x WHERE n BETWEEN 2 AND 4", 3},
       {"ECN heads with missing names",
        "SELECT count(*) > 0 FROM ecn_ecnapply WHERE ReasonDesc IS NULL OR EmplName IS NULL OR DeptName IS NULL", 1},
       {"two sales orders of three lines",
-       "SELECT count(*) FROM (SELECT count(*) n FROM so_sodetails GROUP BY id) WHERE n = 3", 2},
+       "SELECT count(*) FROM (SELECT count(*) n FROM so_sodetails GROUP BY id) x WHERE n = 3", 2},
       {"one closed sales line", "SELECT count(*) FROM so_sodetails WHERE cSCloser IS NOT NULL", 1},
       {"every finished item has a valid BOM",
        "SELECT count(*) FROM bas_part p WHERE p.InvCode LIKE 'FG%' AND p.Free1 IS NULL AND NOT EXISTS "

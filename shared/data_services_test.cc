@@ -41,7 +41,7 @@ TEST_F(DataServicesTest, CaptionsArePaddedToTenCharacters) {
   EXPECT_EQ(GetFreeCaptions(conn_), "|<01234567890  |<自由项2        ");
   // Neither caption column set: the table allows it only without its constraint.
   conn_->Execute("drop table UserDef");
-  conn_->Execute("create table UserDef (cID nvarchar(2), cItem nvarchar(40), cItemName nvarchar(40))");
+  conn_->Execute("create table UserDef (cID varchar(2), cItem varchar(40), cItemName varchar(40))");
   conn_->Execute("insert into UserDef values ('21', NULL, NULL)");
   EXPECT_EQ(ErrorOf([&] { GetFreeCaptions(conn_); }), com::kErrInvalidUseOfNull);
   conn_->Execute("delete from UserDef where cID in ('20', '21')");

@@ -68,15 +68,20 @@ std::string CommonFunctions::NextCode(const std::string& doc_type) {
     c.prefix = rs->fields().Item("Prefix").Value().ToString();
     c.next = rs->fields().Item("NextNumber").Value().ToI8();
     if (doc_type == "MO21") {
-      // Codes written by hand or by an earlier run that did not advance the counter.
+      // Codes written by hand or by an earlier run that did not advance the counter:
+      // the prefix followed by digits only. Read and judged here, so that the
+      // statement is one every database runs.
       com::Ptr<ado::Recordset> used =
           QueryRows(Database(),
-                    "select max(cast(substr(MoCode, length(?1) + 1) as integer)) from mom_order "
-                    "where substr(MoCode, 1, length(?1)) = ?1 and length(MoCode) > length(?1) "
-                    "and substr(MoCode, length(?1) + 1) not glob '*[^0-9]*'",
-                    {c.prefix});
-      if (com::Variant top = used->fields().Item(0).Value(); !top.is_null() && top.ToI8() >= c.next)
-        c.next = top.ToI8() + 1;
+                    "select MoCode from mom_order where substr(MoCode, 1, length(?)) = ? "
+                    "and length(MoCode) > length(?)",
+                    {c.prefix, c.prefix, c.prefix});
+      for (; !used->Eof(); used->MoveNext()) {
+        const std::string code = used->fields().Item(0).Value().ToString();
+        const std::string digits = code.substr(c.prefix.size());
+        if (digits.size() > 18 || digits.find_first_not_of("0123456789") != std::string::npos) continue;
+        if (const int64_t n = std::stoll(digits); n >= c.next) c.next = n + 1;
+      }
     }
     it = counters_.emplace(doc_type, c).first;
   }

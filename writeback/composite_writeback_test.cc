@@ -78,7 +78,7 @@ TEST_F(CompositeWriteBackTest, AFailingRoutingWriteBackStopsBeforeTheReceipt) {
 }
 
 TEST_F(CompositeWriteBackTest, ShopFloorLineWithoutALastOperationWritesNothing) {
-  conn_->Execute("update sfc_moroutingdetail set LastFlag = 0 where MoRoutingId = 2001");
+  conn_->Execute("update sfc_moroutingdetail set LastFlag = '0' where MoRoutingId = 2001");
   const std::string before = State(1001);
   ASSERT_EQ(MoQtyWrB(1001, false, 1, "产品入库", ""), com::S_OK);
   EXPECT_EQ(result_, mom::kVariantFalse);

@@ -184,6 +184,16 @@ class Translator {
         ++i;
         continue;
       }
+      if (std::string_view type = ServerTypeName(i, end); !type.empty()) {
+        out += type;
+        ++i;
+        continue;
+      }
+      if (IsReservedColumnName(i, end)) {
+        out += "\"offset\"";
+        ++i;
+        continue;
+      }
       if (IsWord(t, "create")) {
         size_t a = v_.Next(i, end);
         size_t b = v_.Next(a, end);
@@ -246,6 +256,30 @@ class Translator {
     *after = n + 1;
     *inner = {g + 1, close};
     return true;
+  }
+
+  // T-SQL type names that PostgreSQL spells otherwise, in DDL and casts; a word after
+  // "." is a column, not a type.
+  std::string_view ServerTypeName(size_t i, size_t end) const {
+    static constexpr std::pair<std::string_view, std::string_view> kTypes[] = {
+        {"nvarchar", "varchar"},  {"nchar", "char"},     {"ntext", "text"},
+        {"datetime", "timestamp(3)"}, {"smalldatetime", "timestamp(0)"}, {"tinyint", "smallint"}};
+    if (i > 0 && IsPunct(v_[i - 1], ".")) return {};
+    size_t next = v_.Next(i, end);
+    if (next < end && IsPunct(v_[next], ".")) return {};
+    for (const auto& [tsql, pg] : kTypes)
+      if (IsWord(v_[i], tsql)) return pg;
+    return {};
+  }
+
+  // OffSet is a column of the allocation tables and a reserved word here: it is a name
+  // unless the OFFSET clause follows (a count or a parameter).
+  bool IsReservedColumnName(size_t i, size_t end) const {
+    if (!IsWord(v_[i], "offset")) return false;
+    size_t next = v_.Next(i, end);
+    if (next >= end) return true;
+    const Token& n = v_[next];
+    return !(n.kind == TokenKind::kNumber || n.kind == TokenKind::kParameter || IsPunct(n, "("));
   }
 
   bool MatchGetDate(size_t i, size_t end, size_t* after) const {
@@ -349,7 +383,7 @@ class Translator {
           Raise(kErrProvider,
                 "A select item of SELECT INTO has no column name: " + v_.Text(sig.front(), sig.back() + 1),
                 std::string(sql_));
-        name = NameText(v_[sig.back()]);
+        name = IsWord(v_[sig.back()], "offset") ? "\"offset\"" : NameText(v_[sig.back()]);
       }
       if (!names.empty()) names += ", ";
       names += name;

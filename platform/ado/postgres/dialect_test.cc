@@ -43,6 +43,12 @@ TEST(PgDialectTest, RewritesTheSupportedConstructsAndNothingElse) {
       {"update T set a = 1 where b = 2", "update T set a = 1 where b = 2"},
       {"select N'abc', n'd' from T with (nolock) where a = ?", "select 'abc', 'd' from T  where a = $1"},
       {"select cast(x as int) from T", "select cast(x as int) from T"},
+      // T-SQL type names, and the reserved word that is an allocation column
+      {"create table #w (a nvarchar(2), b datetime, c tinyint, d nchar(3))",
+       "create TEMP table \"#w\" (a varchar(2), b timestamp(3), c smallint, d char(3))"},
+      {"select cast(x as NVARCHAR(20)), t.datetime from T t", "select cast(x as varchar(20)), t.datetime from T t"},
+      {"select a,OffSet,b from T order by a offset 5", "select a,\"offset\",b from T order by a offset 5"},
+      {"select a from T order by a offset ? limit 2", "select a from T order by a offset $1 limit 2"},
       {"select ?, ?3, ?, $2 from T", "select $1, $2, $3, $4 from T"},
       // look-alikes in literals, comments and PostgreSQL's own strings stay
       {"select 'it''s #t getdate() ?', \"#q\" from T -- ? #t", "select 'it''s #t getdate() ?', \"#q\" from T -- ? #t"},
@@ -91,6 +97,13 @@ TEST(PgDialectTest, SelectIntoWithIdentityBuildsAnIdentityTable) {
             "INSERT INTO \"#tmp_moallocate\" (OpSeq, ComponentId, Qty, StartDemDate) SELECT OpSeq, ComponentId, "
             "Qty, StartDemDate from mom_moallocate where 1 = 2");
   EXPECT_EQ(t.spellings.at("sortseq"), "SortSeq");
+
+  // The allocation column that is a reserved word here is quoted wherever it is named.
+  t = Translate("select IDENTITY(int,1,1) as SortSeq,OpSeq,OffSet into #t from mom_moallocate where 1 = 2");
+  ASSERT_EQ(t.statements.size(), 3u);
+  EXPECT_NE(t.statements[0].sql.find("OpSeq, \"offset\" from"), std::string::npos) << t.statements[0].sql;
+  EXPECT_NE(t.statements[2].sql.find("(OpSeq, \"offset\") SELECT OpSeq, \"offset\" from"), std::string::npos)
+      << t.statements[2].sql;
 
   // Without IDENTITY a plain copy; aliases name the new columns.
   EXPECT_EQ(One("select a, Total = b + ? into Target from T where c = ?"),

@@ -146,14 +146,28 @@ void Absorb(const PGresult* r, bool keep_rows, Outcome& out) {
 }
 
 // Texts worth preparing: plannable statements.
-bool Preparable(std::string_view sql) {
+// The statement's first word.
+std::string_view LeadingWord(std::string_view sql) {
   size_t i = 0;
   while (i < sql.size() && (sql[i] == ' ' || sql[i] == '\t' || sql[i] == '\n' || sql[i] == '\r' || sql[i] == '('))
     ++i;
   size_t j = i;
   while (j < sql.size() && ((sql[j] >= 'a' && sql[j] <= 'z') || (sql[j] >= 'A' && sql[j] <= 'Z'))) ++j;
-  std::string_view word = sql.substr(i, j - i);
+  return sql.substr(i, j - i);
+}
+
+bool Preparable(std::string_view sql) {
+  std::string_view word = LeadingWord(sql);
   for (std::string_view w : {"select", "insert", "update", "delete", "with", "values"})
+    if (EqualsIgnoreCase(word, w)) return true;
+  return false;
+}
+
+// A caller's own savepoints and transaction statements: wrapping them in the
+// statement savepoint would undo their effect when that savepoint is released.
+bool TransactionControl(std::string_view sql) {
+  std::string_view word = LeadingWord(sql);
+  for (std::string_view w : {"savepoint", "release", "rollback", "commit", "begin", "start", "end", "abort"})
     if (EqualsIgnoreCase(word, w)) return true;
   return false;
 }
@@ -437,7 +451,7 @@ void PostgresSession::RunStatement(const Statement& st, const std::vector<std::o
     values.push_back(all[index] ? all[index]->c_str() : nullptr);
     types.push_back(all_types && index < all_types->size() ? (*all_types)[index] : 0);
   }
-  bool savepoint = InTransaction();
+  bool savepoint = InTransaction() && !TransactionControl(st.sql);
   bool allow_cache = Preparable(st.sql);
   bool typed = false;
   for (int attempt = 0; attempt < 3; ++attempt) {
@@ -484,6 +498,7 @@ void PostgresSession::RunStatement(const Statement& st, const std::vector<std::o
 
 void PostgresSession::RunScript(const Translation& tr, bool keep_rows, Outcome& out) {
   bool savepoint = InTransaction();
+  for (const Statement& st : tr.statements) savepoint = savepoint && !TransactionControl(st.sql);
   std::string script = tr.Script();
   if (savepoint)
     script = "SAVEPOINT " + std::string(kSavepoint) + ";\n" + script + "\n;\nRELEASE SAVEPOINT " +
@@ -648,10 +663,9 @@ ExecuteResult PostgresSession::CallProcedure(std::string_view name, std::span<Bo
     failed = Pipeline(rest, &failure);
     if (failed >= 0) fail(failure, true);
   }
-  if (rows.rows) {
-    RestoreSpelling(rows.rows->mutable_columns(), nullptr);
-    result.rows = std::move(rows.rows);
-  }
+  // A procedure spells its result columns itself (quoted aliases), lower-case ones
+  // such as "sortseq" included, so they are left as they come.
+  if (rows.rows) result.rows = std::move(rows.rows);
   if (!params.empty() && params[0].direction == adParamReturnValue)
     params[0].value = return_value ? *return_value : com::Variant(int32_t{0});
   return result;

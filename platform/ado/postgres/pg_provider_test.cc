@@ -171,6 +171,11 @@ TEST_F(PgTest, AFailingStatementUndoesOnlyItselfInsideATransaction) {
   EXPECT_EQ(RaisedNumber([&] { db_->Execute("insert into t values (5, 'x'); insert into t values (1, 'y')"); }),
             ado::kErrProvider);
   db_->Execute("insert into t values (2, 'b')");
+  // The caller's own savepoint survives the statements around it and undoes its part.
+  db_->Execute("savepoint mine");
+  db_->Execute("insert into t values (3, 'c')");
+  db_->Execute("rollback to savepoint mine");
+  db_->Execute("release savepoint mine");
   EXPECT_TRUE(db_->session().InTransaction());
   db_->CommitTrans();
   auto rs = db_->Execute("select k from t order by k");
@@ -367,7 +372,8 @@ TEST_F(PgTest, ProceduresReturnCodesAndCursorRows) {
       "end $$;\n"
       "create function test_list(p_min numeric, out rc integer, out rs refcursor) language plpgsql as $$\n"
       "begin\n"
-      "  open rs for select ItemName, Amount from Items where Amount >= p_min order by k;\n"
+      "  open rs for select ItemName as \"ItemName\", Amount as \"amount\" from Items where Amount >= p_min "
+      "order by k;\n"
       "  select count(*) into rc from Items where Amount >= p_min;\n"
       "end $$;");
   auto call = [&](const std::string& name) {
@@ -396,8 +402,9 @@ TEST_F(PgTest, ProceduresReturnCodesAndCursorRows) {
     rs = list->Execute();
     EXPECT_EQ(list->parameters().Item(0).value.ToI4(), round + 1);
     ASSERT_EQ(rs->fields().Count(), 2);
+    // A procedure's columns are named as it spells them, lower case too.
     EXPECT_EQ(rs->fields().Item(0).Name(), "ItemName");
-    EXPECT_EQ(rs->fields().Item(1).Name(), "Amount");
+    EXPECT_EQ(rs->fields().Item(1).Name(), "amount");
     EXPECT_EQ(rs->RecordCount(), round + 1);
     EXPECT_EQ((*rs)["ItemName"].Value(), com::Variant("second"));
   }
