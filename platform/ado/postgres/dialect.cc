@@ -4,6 +4,7 @@
 
 #include "platform/ado/error.h"
 #include "platform/ado/text.h"
+#include "platform/ado/tsql/constructs.h"
 #include "platform/ado/tsql/select_items.h"
 
 namespace ado::postgres {
@@ -163,19 +164,19 @@ class Translator {
       }
       size_t after = 0;
       Range inner;
-      if (MatchMoneyText(i, end, &after, &inner)) {
+      if (tsql::MatchMoneyText(v_, i, end, &after, &inner)) {
         size_t first = v_.First(inner.first, inner.second);
         size_t last = v_.Last(inner.first, inner.second);
         out += MoneyTextExpression(Emit(first, last + 1));
         i = after;
         continue;
       }
-      if (MatchGetDate(i, end, &after)) {
+      if (tsql::MatchGetDate(v_, i, end, &after)) {
         out += "clock_timestamp()::timestamp(3)";
         i = after;
         continue;
       }
-      if (MatchTableHint(i, end, &after)) {
+      if (tsql::MatchTableHint(v_, i, end, &after)) {
         i = after;
         continue;
       }
@@ -241,23 +242,6 @@ class Translator {
     return out;
   }
 
-  // convert(char, convert(money, X), 2): sets *after past the outer ')'.
-  bool MatchMoneyText(size_t i, size_t end, size_t* after, Range* inner) const {
-    if (!IsWord(v_[i], "convert")) return false;
-    size_t a = v_.Next(i, end), b = v_.Next(a, end), c = v_.Next(b, end), d = v_.Next(c, end);
-    size_t e = v_.Next(d, end), f = v_.Next(e, end), g = v_.Next(f, end);
-    if (g >= end || !IsPunct(v_[a], "(") || !IsWord(v_[b], "char") || !IsPunct(v_[c], ",") ||
-        !IsWord(v_[d], "convert") || !IsPunct(v_[e], "(") || !IsWord(v_[f], "money") || !IsPunct(v_[g], ","))
-      return false;
-    size_t close = v_.MatchParen(e, end);
-    size_t h = v_.Next(close, end), m = v_.Next(h, end), n = v_.Next(m, end);
-    if (n >= end || !IsPunct(v_[h], ",") || v_[m].text != "2" || !IsPunct(v_[n], ")")) return false;
-    if (v_.First(g + 1, close) == close) return false;  // no operand
-    *after = n + 1;
-    *inner = {g + 1, close};
-    return true;
-  }
-
   // T-SQL type names that PostgreSQL spells otherwise, in DDL and casts; a word after
   // "." is a column, not a type.
   std::string_view ServerTypeName(size_t i, size_t end) const {
@@ -280,39 +264,6 @@ class Translator {
     if (next >= end) return true;
     const Token& n = v_[next];
     return !(n.kind == TokenKind::kNumber || n.kind == TokenKind::kParameter || IsPunct(n, "("));
-  }
-
-  bool MatchGetDate(size_t i, size_t end, size_t* after) const {
-    if (!IsWord(v_[i], "getdate")) return false;
-    size_t a = v_.Next(i, end), b = v_.Next(a, end);
-    if (b >= end || !IsPunct(v_[a], "(") || !IsPunct(v_[b], ")")) return false;
-    *after = b + 1;
-    return true;
-  }
-
-  // WITH (NOLOCK[, ...]) after a table name.
-  bool MatchTableHint(size_t i, size_t end, size_t* after) const {
-    if (!IsWord(v_[i], "with")) return false;
-    size_t open = v_.Next(i, end);
-    if (open >= end || !IsPunct(v_[open], "(")) return false;
-    size_t close = v_.MatchParen(open, end);
-    if (close >= end) return false;
-    std::vector<size_t> inside = v_.Significant(open + 1, close);
-    if (inside.empty()) return false;
-    for (size_t k : inside)
-      if (!IsTableHint(v_[k]) && !IsPunct(v_[k], ",")) return false;
-    *after = close + 1;
-    return true;
-  }
-
-  // IDENTITY(type, 1, 1); raises for another seed or increment.
-  bool IsIdentity(const std::vector<size_t>& sig) const {
-    if (sig.size() != 8 || !IsWord(v_[sig[0]], "identity") || !IsPunct(v_[sig[1]], "(") ||
-        !IsPunct(v_[sig[3]], ",") || !IsPunct(v_[sig[5]], ","))
-      return false;
-    if (v_[sig[4]].text != "1" || v_[sig[6]].text != "1")
-      Raise(kErrProvider, "IDENTITY is supported only with seed 1 and increment 1", std::string(sql_));
-    return true;
   }
 
   void SelectInto(size_t select, size_t into, size_t stmt_end) {
@@ -338,7 +289,7 @@ class Translator {
       parsed.push_back(ParseItem(v_, items[k]));
       std::vector<size_t> sig = v_.Significant(parsed[k].expr_first, parsed[k].expr_end);
       if (sig.empty()) Raise(kErrProvider, "SELECT INTO has an empty select item", std::string(sql_));
-      if (IsIdentity(sig)) {
+      if (tsql::IsIdentity(v_, sig, sql_)) {
         if (parsed[k].alias.empty())
           Raise(kErrProvider, "The IDENTITY column of SELECT INTO needs a name", std::string(sql_));
         if (identity >= 0) Raise(kErrProvider, "SELECT INTO has two IDENTITY columns", std::string(sql_));

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/ado/error.h"
+#include "platform/ado/materialized_rows.h"
 #include "platform/ado/postgres/dialect.h"
 #include "platform/ado/postgres/pg_values.h"
 #include "platform/ado/postgres/prepared_cache.h"
@@ -39,25 +40,6 @@ struct ConnectionCloser {
   void operator()(PGconn* c) const { PQfinish(c); }
 };
 using ConnectionPtr = std::unique_ptr<PGconn, ConnectionCloser>;
-
-class MaterializedRows final : public RowSource {
- public:
-  MaterializedRows(std::vector<ColumnInfo> columns, std::vector<std::vector<com::Variant>> rows)
-      : columns_(std::move(columns)), rows_(std::move(rows)) {}
-  const std::vector<ColumnInfo>& columns() const override { return columns_; }
-  bool Next(std::vector<com::Variant>& row) override {
-    if (next_ >= rows_.size()) return false;
-    row = std::move(rows_[next_++]);
-    return true;
-  }
-  std::vector<ColumnInfo>& mutable_columns() { return columns_; }
-  const std::vector<std::vector<com::Variant>>& rows() const { return rows_; }
-
- private:
-  std::vector<ColumnInfo> columns_;
-  std::vector<std::vector<com::Variant>> rows_;
-  size_t next_ = 0;
-};
 
 std::string TrimMessage(std::string_view text) {
   while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.remove_suffix(1);

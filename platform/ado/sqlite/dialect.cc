@@ -4,6 +4,7 @@
 #include <map>
 
 #include "platform/ado/error.h"
+#include "platform/ado/tsql/constructs.h"
 #include "platform/ado/tsql/select_items.h"
 #include "platform/ado/text.h"
 
@@ -81,7 +82,7 @@ class Translator {
           continue;
         }
         size_t after = 0;
-        if (MatchMoneyText(i, end, &after)) {
+        if (tsql::MatchMoneyText(v_, i, end, &after)) {
           out += EmitMoneyText(i, end);
           i = after;
           continue;
@@ -91,12 +92,12 @@ class Translator {
           i = after;
           continue;
         }
-        if (MatchGetDate(i, end, &after)) {
+        if (tsql::MatchGetDate(v_, i, end, &after)) {
           out += std::string(kCurrentTimeFunction) + "()";
           i = after;
           continue;
         }
-        if (MatchTableHint(i, end, &after)) {
+        if (tsql::MatchTableHint(v_, i, end, &after)) {
           i = after;
           continue;
         }
@@ -148,27 +149,10 @@ class Translator {
     return out;
   }
 
-  // convert(char, convert(money, X), 2): sets *after past the outer ')'.
-  bool MatchMoneyText(size_t i, size_t end, size_t* after, Range* inner = nullptr) const {
-    if (!IsWord(v_[i], "convert")) return false;
-    size_t a = v_.Next(i, end), b = v_.Next(a, end), c = v_.Next(b, end), d = v_.Next(c, end);
-    size_t e = v_.Next(d, end), f = v_.Next(e, end), g = v_.Next(f, end);
-    if (g >= end || !IsPunct(v_[a], "(") || !IsWord(v_[b], "char") || !IsPunct(v_[c], ",") ||
-        !IsWord(v_[d], "convert") || !IsPunct(v_[e], "(") || !IsWord(v_[f], "money") || !IsPunct(v_[g], ","))
-      return false;
-    size_t close = v_.MatchParen(e, end);
-    size_t h = v_.Next(close, end), m = v_.Next(h, end), n = v_.Next(m, end);
-    if (n >= end || !IsPunct(v_[h], ",") || v_[m].text != "2" || !IsPunct(v_[n], ")")) return false;
-    if (v_.First(g + 1, close) == close) return false;  // no operand
-    *after = n + 1;
-    if (inner) *inner = {g + 1, close};
-    return true;
-  }
-
   std::string EmitMoneyText(size_t i, size_t end) {
     size_t after = 0;
     Range inner;
-    MatchMoneyText(i, end, &after, &inner);
+    tsql::MatchMoneyText(v_, i, end, &after, &inner);
     size_t first = v_.First(inner.first, inner.second);
     size_t last = v_.Last(inner.first, inner.second);
     return std::string(kMoneyTextFunction) + "(" + Emit(first, last + 1, false) + ")";
@@ -194,29 +178,6 @@ class Translator {
     Range operand;
     MatchCastToInt(i, end, &after, &operand);
     return std::string(kCastToIntFunction) + "(" + Emit(operand.first, operand.second, false) + ")";
-  }
-
-  bool MatchGetDate(size_t i, size_t end, size_t* after) const {
-    if (!IsWord(v_[i], "getdate")) return false;
-    size_t a = v_.Next(i, end), b = v_.Next(a, end);
-    if (b >= end || !IsPunct(v_[a], "(") || !IsPunct(v_[b], ")")) return false;
-    *after = b + 1;
-    return true;
-  }
-
-  // WITH (NOLOCK[, ...]) after a table name.
-  bool MatchTableHint(size_t i, size_t end, size_t* after) const {
-    if (!IsWord(v_[i], "with")) return false;
-    size_t open = v_.Next(i, end);
-    if (open >= end || !IsPunct(v_[open], "(")) return false;
-    size_t close = v_.MatchParen(open, end);
-    if (close >= end) return false;
-    std::vector<size_t> inside = v_.Significant(open + 1, close);
-    if (inside.empty()) return false;
-    for (size_t k : inside)
-      if (!IsTableHint(v_[k]) && !IsPunct(v_[k], ",")) return false;
-    *after = close + 1;
-    return true;
   }
 
   std::vector<SourceTable> FromTables(size_t from, size_t end) const {
@@ -278,16 +239,6 @@ class Translator {
     return {};
   }
 
-  // IDENTITY(type, 1, 1); raises for another seed or increment.
-  bool IsIdentity(const std::vector<size_t>& sig) const {
-    if (sig.size() != 8 || !IsWord(v_[sig[0]], "identity") || !IsPunct(v_[sig[1]], "(") ||
-        !IsPunct(v_[sig[3]], ",") || !IsPunct(v_[sig[5]], ","))
-      return false;
-    if (v_[sig[4]].text != "1" || v_[sig[6]].text != "1")
-      Raise(kErrProvider, "IDENTITY is supported only with seed 1 and increment 1", std::string(sql_));
-    return true;
-  }
-
   std::string SelectInto(size_t select, size_t into, size_t stmt_end) {
     size_t target = v_.Next(into, stmt_end);
     if (target >= stmt_end || !IsName(v_[target]))
@@ -311,7 +262,7 @@ class Translator {
       if (sig.empty()) Raise(kErrProvider, "SELECT INTO has an empty select item", std::string(sql_));
       std::string name = item.alias;
       std::string type;
-      if (IsIdentity(sig)) {
+      if (tsql::IsIdentity(v_, sig, sql_)) {
         if (name.empty()) Raise(kErrProvider, "The IDENTITY column of SELECT INTO needs a name", std::string(sql_));
         identity = QuoteName(name);
         append(definitions, identity + " INTEGER PRIMARY KEY AUTOINCREMENT");
@@ -325,9 +276,9 @@ class Translator {
         std::string qualifier = sig.size() >= 3 ? Unquote(v_[sig[sig.size() - 3]]) : std::string();
         if (name.empty()) name = column;
         type = DeclaredType(qualifier, column, tables);
-      } else if (MatchGetDate(sig[0], item.expr_end, &after) && after == item.expr_end) {
+      } else if (tsql::MatchGetDate(v_, sig[0], item.expr_end, &after) && after == item.expr_end) {
         type = "DATETIME";
-      } else if (MatchMoneyText(sig[0], item.expr_end, &after) && after == item.expr_end) {
+      } else if (tsql::MatchMoneyText(v_, sig[0], item.expr_end, &after) && after == item.expr_end) {
         type = "CHAR(30)";
       } else if (IsWord(v_[sig[0]], "cast") && sig.size() >= 5 && IsPunct(v_[sig.back()], ")")) {
         size_t as = sig.size() - 2;

@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "platform/ado/error.h"
+#include "platform/ado/materialized_rows.h"
 #include "platform/ado/procedure_catalog.h"
 #include "platform/ado/sqlite/column_values.h"
 #include "platform/ado/sqlite/dialect.h"
@@ -29,23 +30,6 @@ struct DatabaseCloser {
   void operator()(sqlite3* db) const { sqlite3_close_v2(db); }
 };
 using DatabasePtr = std::unique_ptr<sqlite3, DatabaseCloser>;
-
-class MaterializedRows final : public RowSource {
- public:
-  MaterializedRows(std::vector<ColumnInfo> columns, std::vector<std::vector<com::Variant>> rows)
-      : columns_(std::move(columns)), rows_(std::move(rows)) {}
-  const std::vector<ColumnInfo>& columns() const override { return columns_; }
-  bool Next(std::vector<com::Variant>& row) override {
-    if (next_ >= rows_.size()) return false;
-    row = std::move(rows_[next_++]);
-    return true;
-  }
-
- private:
-  std::vector<ColumnInfo> columns_;
-  std::vector<std::vector<com::Variant>> rows_;
-  size_t next_ = 0;
-};
 
 int BusyMilliseconds(int32_t seconds) { return seconds > 0 && seconds < INT_MAX / 1000 ? seconds * 1000 : INT_MAX; }
 
