@@ -1,12 +1,14 @@
 // Runs the benchmarks and prints, for each pair, the ratio of the component's time to
 // the raw baseline's measured in the same run. Pairs are named "X/component" and
-// "X/raw".
+// "X/raw". The PostgreSQL pairs join when MOM_TEST_PG names a server.
 
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
 #include <map>
 #include <string>
+
+#include "bench/pg_benchmarks.h"
 
 namespace {
 
@@ -35,6 +37,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
 
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
+  mom_bench::RegisterPostgresBenchmarks();
   RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   reporter.PrintRatios();
