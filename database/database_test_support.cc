@@ -65,13 +65,11 @@ double SqliteFile::Real(const std::string& sql) { return std::stod(Text(sql)); }
 
 struct DirectConnection::Impl {
   com::Ptr<ado::Connection> connection;
-  bool postgres = false;
 };
 
 DirectConnection::DirectConnection(const std::string& connection_string) : impl_(new Impl) {
   impl_->connection = ado::Connection::Create();
   impl_->connection->Open(connection_string);
-  impl_->postgres = ado::ConnectionString(connection_string).GetOr("Provider", "") == "PostgreSQL";
 }
 
 DirectConnection::~DirectConnection() { delete impl_; }
@@ -119,7 +117,7 @@ int64_t DirectConnection::Int(const std::string& sql) { return std::stoll(Text(s
 double DirectConnection::Real(const std::string& sql) { return std::stod(Text(sql)); }
 
 int64_t DirectConnection::Counter() {
-  return Int(impl_->postgres ? "select last_value from sys_rowversion" : "select value from sys_rowversion");
+  return Int("select value from sys_rowversion");
 }
 
 }  // namespace database_testing

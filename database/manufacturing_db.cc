@@ -11,6 +11,8 @@
 #include <stdexcept>
 #include <system_error>
 
+#include "database/postgres_database.h"
+
 // Generated from schema.sql and sample.sql.
 const char* MomDatabaseSchemaText();
 const char* MomDatabaseSampleText();
@@ -71,6 +73,7 @@ void Populate(const std::string& path, bool with_sample) {
 
 void CreateDatabase(const std::string& path, bool with_sample, bool overwrite) {
   if (path.empty()) throw std::runtime_error("数据库路径为空");
+  if (IsPostgresTarget(path)) return CreatePostgresDatabase(ado::ConnectionString(path), with_sample, overwrite);
   ClaimPath(path, overwrite);
   try {
     Populate(path, with_sample);

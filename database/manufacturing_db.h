@@ -1,6 +1,7 @@
 #pragma once
 // The manufacturing database for the embedded SQLite provider: its schema, a sample
-// company and the stored procedures the order components call.
+// company and the stored procedures the order components call. The same database on a
+// PostgreSQL server: CreateDatabase with a connection string (postgres_database.h).
 //
 // Creating a database:
 //   database::CreateDatabase("/data/mom.db", /*with_sample=*/true, /*overwrite=*/false);
@@ -107,6 +108,9 @@ std::string ReturnCodeMessage(int32_t code);
 // sample company. An existing file is replaced with `overwrite` and otherwise left
 // alone: std::runtime_error. Also raises std::runtime_error when the file cannot be
 // written; a half-made file is removed.
+// A `path` that is a connection string naming Provider=PostgreSQL creates the database
+// it names on that server instead, with the procedures in PL/pgSQL
+// (database/postgres_database.h); the same rules hold for an existing database.
 void CreateDatabase(const std::string& path, bool with_sample, bool overwrite);
 
 // Registers the stored procedures with the SQLite provider. Idempotent.

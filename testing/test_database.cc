@@ -10,6 +10,7 @@
 #include <stdexcept>
 
 #include "database/manufacturing_db.h"
+#include "database/postgres_database.h"
 #include "platform/ado/connection.h"
 #include "platform/ado/connection_string.h"
 #include "platform/ado/recordset.h"
@@ -40,7 +41,9 @@ bool DatabaseExists(ado::Connection& c, const std::string& name) {
 // A template per contents: a changed schema, sample or procedure set gets a new one,
 // so a long-lived development server never hands out a stale copy.
 std::string TemplateName(bool with_sample) {
-  size_t h = std::hash<std::string>{}(std::string(database::SchemaSql()) + database::SampleSql());
+  std::string contents = std::string(database::SchemaSql()) + database::SampleSql() + database::PostgresSchemaSql();
+  for (const char* script : database::PostgresProcedureScripts()) contents += script;
+  size_t h = std::hash<std::string>{}(contents);
   return "mom_template_" + std::to_string(h % 1000000007u) + (with_sample ? "_sample" : "_empty");
 }
 
@@ -63,6 +66,14 @@ void EnsureTemplate(ado::Connection& c, const std::string& name, bool with_sampl
 std::string UniqueDatabaseName() {
   static std::atomic<int> counter{0};
   return "mom_test_" + std::to_string(getpid()) + "_" + std::to_string(++counter);
+}
+
+void DropServerDatabase(const std::string& name) {
+  try {
+    Maintenance()->Execute("drop database if exists " + name + " with (force)");
+  } catch (...) {
+    // A database left behind on a throw-away test server costs nothing.
+  }
 }
 
 }  // namespace
@@ -101,11 +112,12 @@ TestDatabase::~TestDatabase() {
     for (const char* suffix : {"", "-wal", "-shm"}) std::filesystem::remove(target_ + suffix, ec);
     return;
   }
-  try {
-    Maintenance()->Execute("drop database if exists " + server_database_ + " with (force)");
-  } catch (...) {
-    // A database left behind on a throw-away test server costs nothing.
-  }
+  DropServerDatabase(server_database_);
 }
+
+ServerDatabaseSlot::ServerDatabaseSlot()
+    : name_(UniqueDatabaseName()), connection_string_(ServerString(name_)) {}
+
+ServerDatabaseSlot::~ServerDatabaseSlot() { DropServerDatabase(name_); }
 
 }  // namespace testing_support

@@ -38,4 +38,20 @@ class TestDatabase {
   std::string server_database_;  // PostgreSQL: the database to drop
 };
 
+// A database name on the run's PostgreSQL server that nothing has created yet, for
+// tests of the tools that create databases; dropped, if something did, on destruction.
+class ServerDatabaseSlot {
+ public:
+  ServerDatabaseSlot();
+  ~ServerDatabaseSlot();
+  ServerDatabaseSlot(const ServerDatabaseSlot&) = delete;
+  ServerDatabaseSlot& operator=(const ServerDatabaseSlot&) = delete;
+
+  const std::string& connection_string() const { return connection_string_; }
+
+ private:
+  std::string name_;
+  std::string connection_string_;
+};
+
 }  // namespace testing_support

@@ -4,6 +4,7 @@
 #include <mutex>
 
 #include "platform/ado/error.h"
+#include "platform/ado/postgres/pg_provider.h"
 #include "platform/ado/sqlite/sqlite_provider.h"
 #include "platform/ado/text.h"
 
@@ -16,11 +17,13 @@ struct Registry {
   std::map<std::string, SessionFactory> factories;  // lower-cased name -> factory
 };
 
-// The embedded SQLite provider is always there; others register themselves.
+// The embedded SQLite provider and the PostgreSQL provider are always there; others
+// register themselves.
 Registry& Providers() {
   static Registry* registry = [] {
     auto* r = new Registry;
     r->factories["sqlite"] = &sqlite::OpenSqliteSession;
+    r->factories["postgresql"] = &postgres::OpenPostgresSession;
     return r;
   }();
   return *registry;

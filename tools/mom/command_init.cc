@@ -25,13 +25,15 @@ int RunInit(const Words& words, std::ostream& out) {
       throw UsageError("unexpected argument " + w);
   }
   if (db.empty()) throw UsageError("usage: mom init DB [--sample] [--force]");
-  std::string path = DatabaseFileToCreate(db);
+  // A server database is named by its connection string; a file by its path.
+  const bool on_server = db.find("Provider=") != std::string::npos;
+  std::string target = on_server ? db : DatabaseFileToCreate(db);
   try {
-    database::CreateDatabase(path, sample, force);
+    database::CreateDatabase(target, sample, force);
   } catch (const std::runtime_error& e) {
     throw UsageError(e.what());
   }
-  out << "created " << path << (sample ? " with the sample company" : "") << "\n";
+  out << "created " << target << (sample ? " with the sample company" : "") << "\n";
   return kExitOk;
 }
 

@@ -7,9 +7,12 @@ std::string HelpText(const std::string& command) {
     return R"(usage: mom init DB [--sample] [--force]
 
 Creates the manufacturing database DB (a file path, or a connection string naming a
-Data Source) with its schema and stored procedures.
+Data Source) with its schema and stored procedures. A PostgreSQL connection string
+creates the database it names on that server, e.g.
+  mom init "Provider=PostgreSQL;Host=/run/pg;Port=5432;Database=mom;User ID=postgres"
   --sample   add the sample company (orders, routings, allocations, sales orders, ...)
-  --force    replace an existing file (otherwise an existing file is never touched)
+  --force    replace an existing file or database (otherwise it is never touched; a
+             server database is dropped first, ending its sessions)
 )";
   if (command == "sql")
     return R"(usage: mom sql DB STATEMENT
@@ -90,7 +93,8 @@ Commands:
   ecn DB [--type N] [--screenshot FILE]
                                  pick an engineering-change line in the dialog
 
-DB is a connection string (Provider=SQLite;Data Source=PATH) or a file path.
+DB is a connection string (Provider=SQLite;Data Source=PATH, or
+Provider=PostgreSQL;Host=...;Port=...;Database=...;User ID=...) or a file path.
 Exit codes: 0 done, 1 failure, 2 bad usage, 3 the operation failed with an error.
 Run `mom COMMAND --help` for details.
 )";

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <nlohmann/json.hpp>
 #include <sys/wait.h>
@@ -23,6 +26,23 @@ TEST_F(MomCliTest, InitRefusesToOverwriteAndOtherCommandsNeverCreate) {
   EXPECT_EQ(Mom("sql '" + missing + "' 'select 1'").exit_code, 2);
   EXPECT_EQ(Mom("call '" + missing + "' MoRoutingWrB MoRoutingDId=1 fNetChgQty=1").exit_code, 2);
   EXPECT_FALSE(std::filesystem::exists(missing));
+}
+
+// A connection string of a PostgreSQL server names the database to create there
+// (MOM_TEST_PG: the server's base connection string).
+TEST_F(MomCliTest, InitCreatesAServerDatabaseFromAConnectionString) {
+  const char* base = std::getenv("MOM_TEST_PG");
+  if (!base) GTEST_SKIP() << "MOM_TEST_PG is not set";
+  const std::string server = std::string("'") + base + ";Database=mom_cli_" + std::to_string(::getpid());
+  EXPECT_EQ(Mom("init " + server + "' --sample --force").exit_code, 0);
+  EXPECT_EQ(Mom("init " + server + "'").exit_code, 2);
+  Run r = Mom("sql " + server + "' 'select MoCode from mom_order where MoId = 101'");
+  EXPECT_NE(r.out.find("SMO0001"), std::string::npos) << r.out;
+  EXPECT_EQ(Mom("init " + server + "' --force").exit_code, 0);
+  r = Mom("sql " + server + "' 'select count(*) as n from mom_order'");
+  EXPECT_NE(r.out.find("0"), std::string::npos) << r.out;
+  Mom("sql '" + std::string(base) + ";Database=postgres' 'DROP DATABASE mom_cli_" + std::to_string(::getpid()) +
+      " WITH (FORCE)'");
 }
 
 TEST_F(MomCliTest, SqlPrintsOneJsonObjectPerRow) {

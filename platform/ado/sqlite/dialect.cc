@@ -4,198 +4,31 @@
 #include <map>
 
 #include "platform/ado/error.h"
-#include "platform/ado/sqlite/sql_tokenizer.h"
+#include "platform/ado/tsql/select_items.h"
 #include "platform/ado/text.h"
 
 namespace ado::sqlite {
 
 namespace {
 
-using Range = std::pair<size_t, size_t>;  // [first, end) token indices
-
-bool IsWord(const Token& t, std::string_view w) { return t.kind == TokenKind::kWord && EqualsIgnoreCase(t.text, w); }
-bool IsPunct(const Token& t, std::string_view p) { return t.kind == TokenKind::kPunct && t.text == p; }
-bool IsName(const Token& t) { return t.kind == TokenKind::kWord || t.kind == TokenKind::kQuotedName; }
-
-bool IsAnyWord(const Token& t, std::initializer_list<std::string_view> words) {
-  for (std::string_view w : words)
-    if (IsWord(t, w)) return true;
-  return false;
-}
-
-// Words that end a select list at its own nesting depth.
-bool EndsSelectList(const Token& t) {
-  return IsAnyWord(t, {"from", "into", "where", "group", "having", "order", "union", "except", "intersect",
-                       "limit", "window"});
-}
+using tsql::IsAnyWord;
+using tsql::IsName;
+using tsql::IsPunct;
+using tsql::IsTableHint;
+using tsql::IsWord;
+using tsql::ParseItem;
+using tsql::QuoteName;
+using tsql::Range;
+using tsql::SelectItem;
+using tsql::Token;
+using tsql::TokenKind;
+using tsql::TokenView;
+using tsql::Unquote;
 
 // Words that cannot be a table alias in a FROM clause.
 bool IsClauseWord(const Token& t) {
   return IsAnyWord(t, {"join", "inner", "left", "right", "full", "outer", "cross", "natural", "on", "using",
                        "where", "group", "order", "having", "union", "except", "intersect", "limit", "with"});
-}
-
-// Table hints that SQLite has no use for: WITH (NOLOCK) and the like.
-bool IsTableHint(const Token& t) {
-  return IsAnyWord(t, {"nolock", "readuncommitted", "readcommitted", "rowlock", "updlock", "holdlock", "paglock",
-                       "tablock", "tablockx", "xlock", "readpast", "serializable", "repeatableread"});
-}
-
-std::string Unquote(const Token& t) {
-  if (t.kind != TokenKind::kQuotedName && t.kind != TokenKind::kString) return std::string(t.text);
-  if (t.text.size() < 2) return {};
-  char close = t.text.back();
-  std::string out;
-  std::string_view inner = t.text.substr(1, t.text.size() - 2);
-  for (size_t i = 0; i < inner.size(); ++i) {
-    out += inner[i];
-    if (inner[i] == close && close != ']' && i + 1 < inner.size() && inner[i + 1] == close) ++i;
-  }
-  return out;
-}
-
-std::string QuoteName(std::string_view name) {
-  std::string out = "\"";
-  for (char c : name) {
-    if (c == '"') out += '"';
-    out += c;
-  }
-  return out + "\"";
-}
-
-// Navigation over a token list, shared by translation and result analysis.
-class TokenView {
- public:
-  explicit TokenView(std::string_view sql) : tokens_(Tokenize(sql)) {}
-
-  size_t size() const { return tokens_.size(); }
-  const Token& operator[](size_t i) const { return tokens_[i]; }
-
-  // First significant token at or after `i` (before `end`), else `end`.
-  size_t First(size_t i, size_t end) const {
-    while (i < end && !tokens_[i].significant()) ++i;
-    return i;
-  }
-  size_t Next(size_t i, size_t end) const { return i >= end ? end : First(i + 1, end); }
-  // Last significant token in [begin, end), else `end`.
-  size_t Last(size_t begin, size_t end) const {
-    for (size_t i = end; i > begin; --i)
-      if (tokens_[i - 1].significant()) return i - 1;
-    return end;
-  }
-  std::vector<size_t> Significant(size_t begin, size_t end) const {
-    std::vector<size_t> out;
-    for (size_t i = begin; i < end; ++i)
-      if (tokens_[i].significant()) out.push_back(i);
-    return out;
-  }
-  // The ')' that closes the '(' at `open`, else `end`.
-  size_t MatchParen(size_t open, size_t end) const {
-    int depth = 0;
-    for (size_t i = open; i < end; ++i) {
-      if (IsPunct(tokens_[i], "(")) ++depth;
-      if (IsPunct(tokens_[i], ")") && --depth == 0) return i;
-    }
-    return end;
-  }
-  // The token that ends the select list starting at `begin`: a clause word or ';' at
-  // the list's own depth, or the ')' that closes an enclosing parenthesis.
-  size_t SelectListEnd(size_t begin, size_t end) const {
-    int depth = 0;
-    for (size_t i = begin; i < end; ++i) {
-      const Token& t = tokens_[i];
-      if (IsPunct(t, "(")) {
-        ++depth;
-      } else if (IsPunct(t, ")")) {
-        if (depth == 0) return i;
-        --depth;
-      } else if (depth == 0 && (IsPunct(t, ";") || EndsSelectList(t))) {
-        return i;
-      }
-    }
-    return end;
-  }
-  // The ';' at depth 0 that ends the statement containing `begin`, else `end`.
-  size_t StatementEnd(size_t begin, size_t end) const {
-    int depth = 0;
-    for (size_t i = begin; i < end; ++i) {
-      if (IsPunct(tokens_[i], "(")) ++depth;
-      if (IsPunct(tokens_[i], ")")) --depth;
-      if (depth <= 0 && IsPunct(tokens_[i], ";")) return i;
-    }
-    return end;
-  }
-  // Comma-separated items of [begin, end) at depth 0; the commas are between them.
-  std::vector<Range> SplitItems(size_t begin, size_t end) const {
-    std::vector<Range> items;
-    int depth = 0;
-    size_t start = begin;
-    for (size_t i = begin; i < end; ++i) {
-      if (IsPunct(tokens_[i], "(")) ++depth;
-      if (IsPunct(tokens_[i], ")")) --depth;
-      if (depth == 0 && IsPunct(tokens_[i], ",")) {
-        items.push_back({start, i});
-        start = i + 1;
-      }
-    }
-    items.push_back({start, end});
-    return items;
-  }
-  // Skips DISTINCT or ALL right after SELECT; returns where the items begin.
-  size_t SkipSetQuantifier(size_t begin, size_t end) const {
-    size_t f = First(begin, end);
-    return f < end && IsAnyWord(tokens_[f], {"distinct", "all"}) ? f + 1 : begin;
-  }
-
- private:
-  std::vector<Token> tokens_;
-};
-
-// One select item split into its expression and its alias.
-struct SelectItem {
-  size_t expr_first = 0, expr_end = 0;  // significant bounds of the expression
-  std::string alias;                    // unquoted; empty when none
-  bool equals_form = false;             // written "Alias = expr"
-  size_t alias_token = 0;
-};
-
-SelectItem ParseItem(const TokenView& v, Range item) {
-  SelectItem out;
-  std::vector<size_t> sig = v.Significant(item.first, item.second);
-  if (sig.empty()) {
-    out.expr_first = out.expr_end = item.first;
-    return out;
-  }
-  out.expr_first = sig.front();
-  out.expr_end = sig.back() + 1;
-  const Token& first = v[sig[0]];
-  if (sig.size() >= 3 && (IsName(first) || first.kind == TokenKind::kString) && IsPunct(v[sig[1]], "=") &&
-      !IsAnyWord(first, {"case", "not", "exists"})) {
-    out.equals_form = true;
-    out.alias = Unquote(first);
-    out.alias_token = sig[0];
-    out.expr_first = sig[2];
-    return out;
-  }
-  if (sig.size() >= 2) {
-    const Token& last = v[sig.back()];
-    const Token& before = v[sig[sig.size() - 2]];
-    bool last_is_alias = (IsName(last) || last.kind == TokenKind::kString) &&
-                         !IsAnyWord(last, {"end", "null", "true", "false"});
-    if (last_is_alias && IsWord(before, "as") && sig.size() >= 3) {
-      out.alias = Unquote(last);
-      out.alias_token = sig.back();
-      out.expr_end = sig[sig.size() - 3] + 1;
-    } else if (last_is_alias && last.kind != TokenKind::kString &&
-               (IsName(before) || before.kind == TokenKind::kNumber || before.kind == TokenKind::kString ||
-                IsPunct(before, ")")) &&
-               !IsAnyWord(before, {"as", "collate", "not", "is", "and", "or", "like", "in", "else", "then"})) {
-      out.alias = Unquote(last);
-      out.alias_token = sig.back();
-      out.expr_end = sig[sig.size() - 2] + 1;
-    }
-  }
-  return out;
 }
 
 struct SourceTable {
@@ -210,11 +43,7 @@ class Translator {
   std::string Run() { return Emit(0, v_.size(), true); }
 
  private:
-  std::string Text(size_t begin, size_t end) const {
-    std::string out;
-    for (size_t i = begin; i < end && i < v_.size(); ++i) out += v_[i].text;
-    return out;
-  }
+  std::string Text(size_t begin, size_t end) const { return v_.Text(begin, end); }
 
   // Translated text of tokens [begin, end). Statement-level rewrites (SELECT INTO)
   // apply only at `top_level`.

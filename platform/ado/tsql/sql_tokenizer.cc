@@ -1,6 +1,6 @@
-#include "platform/ado/sqlite/sql_tokenizer.h"
+#include "platform/ado/tsql/sql_tokenizer.h"
 
-namespace ado::sqlite {
+namespace ado::tsql {
 
 namespace {
 
@@ -27,6 +27,38 @@ size_t QuotedEnd(std::string_view s, size_t pos, char close) {
   return s.size();
 }
 
+// End of an escape string E'...' whose quote is at `pos`: a backslash escapes the next
+// character and '' stands for a quote.
+size_t EscapeStringEnd(std::string_view s, size_t pos) {
+  size_t i = pos + 1;
+  while (i < s.size()) {
+    if (s[i] == '\\') {
+      i += 2;
+      continue;
+    }
+    if (s[i] == '\'') {
+      if (i + 1 < s.size() && s[i + 1] == '\'') {
+        i += 2;
+        continue;
+      }
+      return i + 1;
+    }
+    ++i;
+  }
+  return s.size();
+}
+
+// The opening delimiter of a dollar-quoted string at `pos` ("$$" or "$tag$", the tag
+// a name that does not start with a digit); empty when there is none.
+std::string_view DollarTag(std::string_view s, size_t pos) {
+  size_t i = pos + 1;
+  if (i < s.size() && IsDigit(s[i])) return {};
+  while (i < s.size() && (IsAlpha(s[i]) || IsDigit(s[i]) || s[i] == '_' || static_cast<unsigned char>(s[i]) >= 0x80))
+    ++i;
+  if (i >= s.size() || s[i] != '$') return {};
+  return s.substr(pos, i + 1 - pos);
+}
+
 }  // namespace
 
 std::vector<Token> Tokenize(std::string_view s) {
@@ -50,6 +82,18 @@ std::vector<Token> Tokenize(std::string_view s) {
     } else if (c == '\'') {
       i = QuotedEnd(s, i, '\'');
       kind = TokenKind::kString;
+    } else if ((c == 'E' || c == 'e') && i + 1 < s.size() && s[i + 1] == '\'') {
+      i = EscapeStringEnd(s, i + 1);
+      kind = TokenKind::kString;
+    } else if (c == '$' && !DollarTag(s, i).empty()) {
+      std::string_view tag = DollarTag(s, i);
+      size_t close = s.find(tag, i + tag.size());
+      i = close == std::string_view::npos ? s.size() : close + tag.size();
+      kind = TokenKind::kString;
+    } else if (c == '$' && i + 1 < s.size() && IsDigit(s[i + 1])) {
+      ++i;
+      while (i < s.size() && IsDigit(s[i])) ++i;
+      kind = TokenKind::kParameter;
     } else if (c == '"' || c == '`' || c == '[') {
       i = QuotedEnd(s, i, c == '[' ? ']' : c);
       kind = TokenKind::kQuotedName;
@@ -75,7 +119,7 @@ std::vector<Token> Tokenize(std::string_view s) {
       while (i < s.size() && IsWordChar(s[i])) ++i;
       kind = TokenKind::kParameter;
     } else {
-      static constexpr std::string_view kPairs[] = {"<=", ">=", "<>", "!=", "==", "||", "<<", ">>", "->"};
+      static constexpr std::string_view kPairs[] = {"<=", ">=", "<>", "!=", "==", "||", "<<", ">>", "->", "::"};
       i += 1;
       for (std::string_view p : kPairs)
         if (s.substr(start, 2) == p) i = start + 2;
@@ -86,4 +130,4 @@ std::vector<Token> Tokenize(std::string_view s) {
   return tokens;
 }
 
-}  // namespace ado::sqlite
+}  // namespace ado::tsql

@@ -1,21 +1,25 @@
 #pragma once
 // Splits SQL text into tokens that concatenate back to the exact text, so that a
-// rewrite can replace some tokens and keep everything else byte for byte.
+// rewrite can replace some tokens and keep everything else byte for byte. Shared by
+// the providers' dialects: besides T-SQL and SQLite literals it knows PostgreSQL's
+// dollar-quoted strings ($$...$$, $tag$...$tag$) and escape strings (E'...'), so
+// that function bodies pass through a rewrite untouched.
 
 #include <string_view>
 #include <vector>
 
-namespace ado::sqlite {
+namespace ado::tsql {
 
 enum class TokenKind {
   kSpace,
   kComment,     // -- to end of line, or /* ... */
-  kString,      // '...' with '' standing for a quote
+  kString,      // '...' with '' standing for a quote; E'...' with backslash escapes;
+                // $$...$$ or $tag$...$tag$
   kQuotedName,  // "...", [...] or `...`
   kWord,        // keyword or name; may start with # (temporary table) or @
   kNumber,
-  kParameter,   // ?, ?NNN, :name
-  kPunct,       // operator or punctuation; two-character operators are one token
+  kParameter,   // ?, ?NNN, $NNN, :name
+  kPunct,       // operator or punctuation; two-character operators (and ::) are one token
 };
 
 struct Token {
@@ -27,4 +31,4 @@ struct Token {
 // Unterminated literals and comments run to the end of the text.
 std::vector<Token> Tokenize(std::string_view sql);
 
-}  // namespace ado::sqlite
+}  // namespace ado::tsql

@@ -1,0 +1,71 @@
+-- Procedures that keep the quantities of order routings up to date as shop-floor
+-- reports and operation moves are saved.
+--
+-- Like every procedure here, they lock the row whose token they check before
+-- comparing it, so that of two callers holding the same token exactly one lands; the
+-- other finds the row's new version once the first commits and gets 90001.
+
+-- A move line takes its quantity out of the operation it leaves, so the line and that
+-- routing line's TransOutQty change together. The token is the move line's.
+CREATE OR REPLACE FUNCTION usp_sf_updoptransformdecqty(iopmdid integer, fnetchgqty numeric, krts varchar)
+RETURNS integer LANGUAGE plpgsql AS $$
+#variable_conflict use_column
+DECLARE
+  p_move_line_id integer := coalesce($1, 0);
+  p_change numeric := round(coalesce($2, 0), 6);
+  p_token varchar := coalesce($3, '');
+  v_move record;
+BEGIN
+  SELECT t.Krts AS row_version, r.MoRoutingDId AS routing_line_id INTO v_move
+    FROM sfc_optransformdetail t
+    LEFT JOIN sfc_moroutingdetail r ON r.MoRoutingDId = t.MoRoutingDId
+   WHERE t.OpMdId = p_move_line_id
+     FOR UPDATE OF t;
+  IF NOT FOUND OR NOT mom_token_matches(p_token, v_move.row_version) THEN RETURN 90001; END IF;
+  -- Without its routing line the move cannot be kept consistent.
+  IF v_move.routing_line_id IS NULL THEN RETURN 90001; END IF;
+
+  UPDATE sfc_optransformdetail SET Qty = round(Qty + p_change, 6) WHERE OpMdId = p_move_line_id;
+  UPDATE sfc_moroutingdetail SET TransOutQty = round(TransOutQty + p_change, 6)
+   WHERE MoRoutingDId = v_move.routing_line_id;
+  RETURN 0;
+END
+$$;
+
+-- Adds the change to one quantity of a routing line:
+--   1 QualifiedQty  2 ScrapQty  3 RefusedQty  4 BalQualifiedQty  5 TransOutQty
+--   6 CompleteQty and QualifiedQty (finished at the last operation; LastFlag is not
+--     checked). Other types 90002; the order line closed 90004.
+CREATE OR REPLACE FUNCTION usp_sf_updmroutingqty(type smallint, moroutingdid integer, fnetchgqty numeric,
+                                                 krts varchar)
+RETURNS integer LANGUAGE plpgsql AS $$
+#variable_conflict use_column
+DECLARE
+  p_type integer := coalesce($1, 0);
+  p_routing_line_id integer := coalesce($2, 0);
+  p_change numeric := round(coalesce($3, 0), 6);
+  p_token varchar := coalesce($4, '');
+  v_line record;
+BEGIN
+  IF p_type NOT BETWEEN 1 AND 6 THEN RETURN 90002; END IF;
+
+  SELECT r.Krts AS row_version, d.Status AS order_status INTO v_line
+    FROM sfc_moroutingdetail r
+    LEFT JOIN sfc_morouting m ON m.MoRoutingId = r.MoRoutingId
+    LEFT JOIN mom_orderdetail d ON d.MoDId = m.MoDId
+   WHERE r.MoRoutingDId = p_routing_line_id
+     FOR UPDATE OF r;
+  IF NOT FOUND OR NOT mom_token_matches(p_token, v_line.row_version) THEN RETURN 90001; END IF;
+  IF v_line.order_status = 4 THEN RETURN 90004; END IF;
+
+  UPDATE sfc_moroutingdetail SET
+    QualifiedQty = CASE WHEN p_type IN (1, 6) THEN round(QualifiedQty + p_change, 6) ELSE QualifiedQty END,
+    ScrapQty = CASE WHEN p_type = 2 THEN round(ScrapQty + p_change, 6) ELSE ScrapQty END,
+    RefusedQty = CASE WHEN p_type = 3 THEN round(RefusedQty + p_change, 6) ELSE RefusedQty END,
+    BalQualifiedQty = CASE WHEN p_type = 4 THEN round(BalQualifiedQty + p_change, 6) ELSE BalQualifiedQty END,
+    TransOutQty = CASE WHEN p_type = 5 THEN round(TransOutQty + p_change, 6) ELSE TransOutQty END,
+    CompleteQty = CASE WHEN p_type = 6 THEN round(CompleteQty + p_change, 6) ELSE CompleteQty END
+   WHERE MoRoutingDId = p_routing_line_id;
+  RETURN 0;
+END
+$$;
