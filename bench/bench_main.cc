@@ -16,7 +16,9 @@ class RatioReporter : public benchmark::ConsoleReporter {
  public:
   void ReportRuns(const std::vector<Run>& runs) override {
     for (const Run& run : runs)
-      if (run.run_type == Run::RT_Iteration) times_[run.benchmark_name()] = run.GetAdjustedRealTime();
+      // A benchmark that failed measured nothing: its pair gets no ratio.
+      if (run.run_type == Run::RT_Iteration && !run.error_occurred)
+        times_[run.benchmark_name()] = run.GetAdjustedRealTime();
     ConsoleReporter::ReportRuns(runs);
   }
   void PrintRatios() const {
