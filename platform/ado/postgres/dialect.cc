@@ -112,10 +112,21 @@ class Translator {
     return "$" + std::to_string(it - params.begin() + 1);
   }
 
-  // A name token in PostgreSQL: [x] and #x as lower-case quoted names.
+  // A name token in PostgreSQL: [x] and #x as lower-case quoted names; so is OffSet,
+  // a column name in T-SQL and a reserved word in PostgreSQL.
   std::string NameText(const Token& t) {
-    if (IsBracketed(t) || (t.kind == TokenKind::kWord && t.text[0] == '#')) return QuoteName(AsciiLower(Unquote(t)));
+    if (IsBracketed(t) || (t.kind == TokenKind::kWord && t.text[0] == '#') || IsWord(t, "offset"))
+      return QuoteName(AsciiLower(Unquote(t)));
     return std::string(t.text);
+  }
+
+  // OFFSET starts T-SQL's paging clause only when a count follows; otherwise it names
+  // a column.
+  bool IsOffsetColumn(size_t i, size_t end) const {
+    if (!IsWord(v_[i], "offset")) return false;
+    size_t next = v_.Next(i, end);
+    return next >= end || !(v_[next].kind == TokenKind::kNumber || v_[next].kind == TokenKind::kParameter ||
+                            IsPunct(v_[next], "("));
   }
 
   // An alias: words stay (PostgreSQL folds them as T-SQL ignores their case), others
@@ -179,7 +190,7 @@ class Translator {
         i = after;
         continue;
       }
-      if (t.text[0] == '#') {
+      if (t.text[0] == '#' || IsOffsetColumn(i, end)) {
         out += NameText(t);
         ++i;
         continue;

@@ -43,6 +43,10 @@ TEST(PgDialectTest, RewritesTheSupportedConstructsAndNothingElse) {
       {"update T set a = 1 where b = 2", "update T set a = 1 where b = 2"},
       {"select N'abc', n'd' from T with (nolock) where a = ?", "select 'abc', 'd' from T  where a = $1"},
       {"select cast(x as int) from T", "select cast(x as int) from T"},
+      // OffSet the column, reserved in PostgreSQL, against T-SQL's paging clause
+      {"select a.OffSet, OffSet from T a order by OffSet", "select a.\"offset\", \"offset\" from T a order by \"offset\""},
+      {"select x from T order by x offset 10 rows", "select x from T order by x offset 10 rows"},
+      {"select x from T order by x offset ? rows", "select x from T order by x offset $1 rows"},
       {"select ?, ?3, ?, $2 from T", "select $1, $2, $3, $4 from T"},
       // look-alikes in literals, comments and PostgreSQL's own strings stay
       {"select 'it''s #t getdate() ?', \"#q\" from T -- ? #t", "select 'it''s #t getdate() ?', \"#q\" from T -- ? #t"},
@@ -91,6 +95,18 @@ TEST(PgDialectTest, SelectIntoWithIdentityBuildsAnIdentityTable) {
             "INSERT INTO \"#tmp_moallocate\" (OpSeq, ComponentId, Qty, StartDemDate) SELECT OpSeq, ComponentId, "
             "Qty, StartDemDate from mom_moallocate where 1 = 2");
   EXPECT_EQ(t.spellings.at("sortseq"), "SortSeq");
+
+  // The generation's session table, with OffSet among its columns.
+  ado::postgres::Translation offset = Translate(
+      "select IDENTITY(int,1,1) as SortSeq,WhCode,OffSet,OpComponentId into #tmp_moallocate "
+      "from mom_moallocate where 1 = 2");
+  ASSERT_EQ(offset.statements.size(), 3u);
+  EXPECT_EQ(offset.statements[0].sql,
+            "CREATE TEMP TABLE \"#tmp_moallocate\" AS SELECT 0::int AS SortSeq, WhCode, \"offset\", OpComponentId "
+            "from mom_moallocate where 1 = 2\nWITH NO DATA");
+  EXPECT_EQ(offset.statements[2].sql,
+            "INSERT INTO \"#tmp_moallocate\" (WhCode, \"offset\", OpComponentId) SELECT WhCode, \"offset\", "
+            "OpComponentId from mom_moallocate where 1 = 2");
 
   // Without IDENTITY a plain copy; aliases name the new columns.
   EXPECT_EQ(One("select a, Total = b + ? into Target from T where c = ?"),
