@@ -8,13 +8,29 @@
 
 namespace mom_bench {
 
-const std::string& SampleDatabase() {
+namespace {
+
+const testing_support::TempDir& RunDirectory() {
   static testing_support::TempDir* dir = new testing_support::TempDir;
-  static const std::string path = [] {
-    setenv("MOM_REGISTRY", dir->File("registry.reg").c_str(), 1);
+  return *dir;
+}
+
+}  // namespace
+
+void RegisterServers() {
+  static const bool registered = [] {
+    setenv("MOM_REGISTRY", RunDirectory().File("registry.reg").c_str(), 1);
     com::RunRegistrationEntry(MOM_SUITE_LIBRARY, "DllRegisterServer");
     com::RunRegistrationEntry(MOM_COMPONENT_LIBRARY, "DllRegisterServer");
-    std::string p = dir->File("bench.db");
+    return true;
+  }();
+  (void)registered;
+}
+
+const std::string& SampleDatabase() {
+  static const std::string path = [] {
+    RegisterServers();
+    std::string p = RunDirectory().File("bench.db");
     database::CreateDatabase(p, /*with_sample=*/true, /*overwrite=*/false);
     return p;
   }();

@@ -6,7 +6,10 @@
 
 namespace mom_bench {
 
-// The sample database's path; the first call builds it.
+// Registers the component and suite servers in the run's private registry, once.
+void RegisterServers();
+
+// The sample database's path; the first call builds it (and registers the servers).
 const std::string& SampleDatabase();
 
 }  // namespace mom_bench

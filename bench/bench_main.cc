@@ -1,40 +1,67 @@
 // Runs the benchmarks and prints, for each pair, the ratio of the component's time to
 // the raw baseline's measured in the same run. Pairs are named "X/component" and
-// "X/raw".
+// "X/raw". The PostgreSQL pairs join when MOM_TEST_PG names a server. On a busy machine
+// run with --benchmark_repetitions=N --benchmark_enable_random_interleaving=true: the
+// ratio then compares the medians of the repetitions.
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
 #include <string>
+#include <vector>
+
+#include "bench/pg_benchmarks.h"
 
 namespace {
 
 class RatioReporter : public benchmark::ConsoleReporter {
  public:
   void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs)
-      if (run.run_type == Run::RT_Iteration) times_[run.benchmark_name()] = run.GetAdjustedRealTime();
+    for (const Run& run : runs) {
+      // A benchmark that failed measured nothing: its pair gets no ratio.
+      if (run.error_occurred) continue;
+      if (run.run_type == Run::RT_Iteration)
+        times_[run.benchmark_name()].push_back(run.GetAdjustedRealTime());
+      else if (run.aggregate_name == "median")  // what is left with --benchmark_report_aggregates_only
+        medians_[run.run_name.str()] = run.GetAdjustedRealTime();
+    }
     ConsoleReporter::ReportRuns(runs);
   }
   void PrintRatios() const {
-    for (const auto& [name, time] : times_) {
+    const std::map<std::string, double> medians = Medians();
+    for (const auto& [name, time] : medians) {
       auto slash = name.rfind("/component");
       if (slash == std::string::npos) continue;
-      auto raw = times_.find(name.substr(0, slash) + "/raw");
-      if (raw == times_.end() || raw->second <= 0) continue;
+      auto raw = medians.find(name.substr(0, slash) + "/raw");
+      if (raw == medians.end() || raw->second <= 0) continue;
       std::printf("ratio %s: component / raw = %.2f\n", name.substr(0, slash).c_str(), time / raw->second);
     }
   }
 
  private:
-  std::map<std::string, double> times_;
+  std::map<std::string, double> Medians() const {
+    std::map<std::string, double> medians = medians_;
+    for (const auto& [name, times] : times_) medians.try_emplace(name, Median(times));
+    return medians;
+  }
+
+  static double Median(std::vector<double> times) {
+    std::sort(times.begin(), times.end());
+    const size_t n = times.size();
+    return n % 2 ? times[n / 2] : (times[n / 2 - 1] + times[n / 2]) / 2;
+  }
+
+  std::map<std::string, std::vector<double>> times_;  // one time per repetition
+  std::map<std::string, double> medians_;
 };
 
 }  // namespace
 
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
+  mom_bench::RegisterPostgresBenchmarks();
   RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   reporter.PrintRatios();

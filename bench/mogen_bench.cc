@@ -4,7 +4,6 @@
 
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
-#include <sys/resource.h>
 
 #include <chrono>
 #include <filesystem>
@@ -12,18 +11,12 @@
 #include <vector>
 
 #include "bench/bench_environment.h"
-#include "platform/ado/connection.h"
+#include "bench/generation_counters.h"
+#include "bench/push_mo_call.h"
+#include "bench/sales_order_set.h"
 #include "platform/ado/connection_string.h"
-#include "platform/com/creation.h"
-#include "platform/com/late_binding.h"
-#include "suite/demand_lines.h"
 
 namespace {
-
-constexpr int kOrders = 2500;
-constexpr int kLinesPerOrder = 4;
-constexpr int kLines = kOrders * kLinesPerOrder;
-constexpr int kFirstOrder = 100000;
 
 void Check(int rc, sqlite3* db, int expected = SQLITE_OK) {
   if (rc != expected) throw std::runtime_error(sqlite3_errmsg(db));
@@ -40,33 +33,34 @@ std::string FreshDatabase(const std::string& name) {
   Check(sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr), db);
   sqlite3_stmt* order = nullptr;
   sqlite3_stmt* line = nullptr;
-  sqlite3_prepare_v2(db, "insert into so_somain (id, cSOCode, dDate) values (?1, ?2, '2024-05-01 00:00:00')", -1,
+  sqlite3_prepare_v2(db, "insert into so_somain (id, cSOCode, dDate) values (?1, ?2, ?3)", -1,
                      &order, nullptr);
   sqlite3_prepare_v2(db,
                      "insert into so_sodetails (isosid, id, iRowNo, cInvCode, iQuantity, cFree1, cFree2, dPreMoDate) "
-                     "values (?1, ?2, ?3, ?4, ?5, ?6, ?7, '2024-06-01 00:00:00')",
+                     "values (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)",
                      -1, &line, nullptr);
-  for (int o = 0; o < kOrders; ++o) {
-    char code[16];
-    std::snprintf(code, sizeof code, "BSO%05d", o);
-    sqlite3_bind_int(order, 1, kFirstOrder + o);
-    sqlite3_bind_text(order, 2, code, -1, SQLITE_TRANSIENT);
+  for (int o = 0; o < mom_bench::kSalesOrders; ++o) {
+    const std::string code = mom_bench::SalesOrderCode(o);
+    sqlite3_bind_int(order, 1, mom_bench::SalesOrderId(o));
+    sqlite3_bind_text(order, 2, code.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_text(order, 3, mom_bench::kSalesOrderDate, -1, SQLITE_STATIC);
     Check(sqlite3_step(order), db, SQLITE_DONE);
     sqlite3_reset(order);
-    for (int l = 0; l < kLinesPerOrder; ++l) {
-      const bool red = l % 2 == 1;  // FG002 in red / 26 inch, else FG001
-      sqlite3_bind_int(line, 1, (kFirstOrder + o) * 10 + l);
-      sqlite3_bind_int(line, 2, kFirstOrder + o);
-      sqlite3_bind_int(line, 3, l + 1);
-      sqlite3_bind_text(line, 4, red ? "FG002" : "FG001", -1, SQLITE_STATIC);
-      sqlite3_bind_int(line, 5, 1 + l);
-      if (red) {
-        sqlite3_bind_text(line, 6, "红色", -1, SQLITE_STATIC);
-        sqlite3_bind_text(line, 7, "26寸", -1, SQLITE_STATIC);
+    for (int l = 0; l < mom_bench::kLinesPerSalesOrder; ++l) {
+      const mom_bench::SalesOrderLine line_data = mom_bench::SalesOrderLineAt(o, l);
+      sqlite3_bind_int(line, 1, line_data.line_id);
+      sqlite3_bind_int(line, 2, line_data.order_id);
+      sqlite3_bind_int(line, 3, line_data.row_no);
+      sqlite3_bind_text(line, 4, line_data.item, -1, SQLITE_STATIC);
+      sqlite3_bind_int(line, 5, line_data.qty);
+      if (line_data.free1) {
+        sqlite3_bind_text(line, 6, line_data.free1, -1, SQLITE_STATIC);
+        sqlite3_bind_text(line, 7, line_data.free2, -1, SQLITE_STATIC);
       } else {
         sqlite3_bind_null(line, 6);
         sqlite3_bind_null(line, 7);
       }
+      sqlite3_bind_text(line, 8, mom_bench::kSalesLineDueDate, -1, SQLITE_STATIC);
       Check(sqlite3_step(line), db, SQLITE_DONE);
       sqlite3_reset(line);
     }
@@ -78,49 +72,20 @@ std::string FreshDatabase(const std::string& name) {
   return path;
 }
 
-// Lines per second of wall-clock time spent generating (set-up excluded), and the
-// process's peak resident memory so far.
-void Report(benchmark::State& state, std::chrono::steady_clock::duration spent) {
-  const double seconds = std::chrono::duration<double>(spent).count();
-  state.counters["lines/s"] = seconds > 0 ? static_cast<double>(kLines) * state.iterations() / seconds : 0;
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  state.counters["peak_rss_MB"] = static_cast<double>(usage.ru_maxrss) / 1024.0;
-}
-
 void PushMoFromSo_component(benchmark::State& state) {
-  std::vector<std::string> codes;
-  for (int o = 0; o < kOrders; ++o) {
-    char code[16];
-    std::snprintf(code, sizeof code, "BSO%05d", o);
-    codes.push_back(code);
-  }
-  mom_bench::SampleDatabase();  // registers the servers
-  com::Ptr<com::IDispatch> mom = com::CreateObject("KRZ7DEVUZIda.clsMOM");
+  mom_bench::RegisterServers();
   std::chrono::steady_clock::duration spent{};
   for (auto _ : state) {
     state.PauseTiming();
-    const std::string path = FreshDatabase("mogen_component.db");
-    const std::string connection_string = ado::ConnectionString::ForSqliteFile(path);
-    com::Ptr<ado::Connection> conn = ado::Connection::Create();
-    conn->Open(connection_string);
-    com::Ptr<ado::Recordset> lines = suite::SalesDemandLines(conn.get(), codes);
-    conn.reset();
-    com::Ptr<com::IDispatch> login = com::CreateObject("MomSuite.Login");
-    com::PutProperty(login.get(), "KrDbName", connection_string);
-    com::PutProperty(login.get(), "cUserId", "bench");
-    com::PutProperty(login.get(), "cAcc_Id", "001");
+    mom_bench::PushMoFromSoCall call(ado::ConnectionString::ForSqliteFile(FreshDatabase("mogen_component.db")),
+                                     mom_bench::kSalesOrders);
     state.ResumeTiming();
     const auto start = std::chrono::steady_clock::now();
-
-    com::Variant login_arg(login), code{std::string()},
-        lines_arg(com::Ptr<com::IUnknown>(static_cast<com::IUnknown*>(lines.get()))), err{std::string()};
-    com::Variant args[] = {com::Variant::Ref(&login_arg), com::Variant::Ref(&code), com::Variant::Ref(&lines_arg),
-                           com::Variant::Ref(&err)};
-    if (!com::CallByName(mom.get(), "PushMoFromSo", args).ToBool()) state.SkipWithError(err.ToString().c_str());
+    std::string error;
+    if (!call.Run(error)) state.SkipWithError(error.c_str());
     spent += std::chrono::steady_clock::now() - start;
   }
-  Report(state, spent);
+  mom_bench::ReportGenerationCounters(state, mom_bench::kSalesLines, spent);
 }
 // One run of 10,000 lines takes seconds: the default minimum time gives one iteration.
 BENCHMARK(PushMoFromSo_component)->Name("PushMoFromSo/component")->Unit(benchmark::kMillisecond);
@@ -254,9 +219,9 @@ void PushMoFromSo_raw(benchmark::State& state) {
       sqlite3_finalize(s);
     sqlite3_close(db);
     spent += std::chrono::steady_clock::now() - start;
-    if (static_cast<int>(todo.size()) != kLines) state.SkipWithError("unexpected number of lines");
+    if (static_cast<int>(todo.size()) != mom_bench::kSalesLines) state.SkipWithError("unexpected number of lines");
   }
-  Report(state, spent);
+  mom_bench::ReportGenerationCounters(state, mom_bench::kSalesLines, spent);
 }
 BENCHMARK(PushMoFromSo_raw)->Name("PushMoFromSo/raw")->Unit(benchmark::kMillisecond);
 

@@ -7,8 +7,7 @@
 #include "bench/bench_environment.h"
 #include "platform/ado/connection.h"
 #include "platform/ado/connection_string.h"
-#include "platform/com/creation.h"
-#include "platform/com/late_binding.h"
+#include "bench/writeback_calls.h"
 
 namespace {
 
@@ -16,15 +15,10 @@ void MoRoutingWrB_component(benchmark::State& state) {
   const std::string& db = mom_bench::SampleDatabase();
   com::Ptr<ado::Connection> conn = ado::Connection::Create();
   conn->Open(ado::ConnectionString::ForSqliteFile(db));
-  com::Ptr<com::IDispatch> mom = com::CreateObject("KRZ7DEVUZIda.clsMOM");
-  com::Variant id(3003), qty(0.001), err(""), token("");
-  com::Variant conn_arg(com::Ptr<com::IUnknown>(static_cast<com::IUnknown*>(conn.get())));
-  com::Variant args[] = {com::Variant::Ref(&id), com::Variant::Ref(&qty), conn_arg, com::Variant::Ref(&err),
-                         com::Variant::Ref(&token)};
-  for (auto _ : state) {
-    bool ok = com::CallByName(mom.get(), "MoRoutingWrB", args).ToBool();
-    if (!ok) state.SkipWithError(err.ToString().c_str());
-  }
+  mom_bench::MoRoutingWrBCall call(conn, 3003, 0.001);
+  std::string error;
+  for (auto _ : state)
+    if (!call.Run(error)) state.SkipWithError(error.c_str());
 }
 BENCHMARK(MoRoutingWrB_component)->Name("MoRoutingWrB/component");
 
@@ -59,15 +53,10 @@ void MoQtyWrB_component(benchmark::State& state) {
   const std::string& db = mom_bench::SampleDatabase();
   com::Ptr<ado::Connection> conn = ado::Connection::Create();
   conn->Open(ado::ConnectionString::ForSqliteFile(db));
-  com::Ptr<com::IDispatch> mom = com::CreateObject("KRZ7DEVUZIda.clsMOM");
-  com::Variant line(1001), by_product(false), qty(0.001), bus_type("产品入库"), err(""), token("");
-  com::Variant conn_arg(com::Ptr<com::IUnknown>(static_cast<com::IUnknown*>(conn.get())));
-  com::Variant args[] = {com::Variant::Ref(&line), com::Variant::Ref(&by_product), com::Variant::Ref(&qty),
-                         com::Variant::Ref(&bus_type), conn_arg, com::Variant::Ref(&err), com::Variant::Ref(&token)};
-  for (auto _ : state) {
-    bool ok = com::CallByName(mom.get(), "MoQtyWrB", args).ToBool();
-    if (!ok) state.SkipWithError(err.ToString().c_str());
-  }
+  mom_bench::MoQtyWrBCall call(conn, 1001, 0.001);
+  std::string error;
+  for (auto _ : state)
+    if (!call.Run(error)) state.SkipWithError(error.c_str());
 }
 BENCHMARK(MoQtyWrB_component)->Name("MoQtyWrB/component");
 

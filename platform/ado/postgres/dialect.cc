@@ -113,10 +113,21 @@ class Translator {
     return "$" + std::to_string(it - params.begin() + 1);
   }
 
-  // A name token in PostgreSQL: [x] and #x as lower-case quoted names.
+  // A name token in PostgreSQL: [x] and #x as lower-case quoted names; so is OffSet,
+  // a column name in T-SQL and a reserved word in PostgreSQL.
   std::string NameText(const Token& t) {
-    if (IsBracketed(t) || (t.kind == TokenKind::kWord && t.text[0] == '#')) return QuoteName(AsciiLower(Unquote(t)));
+    if (IsBracketed(t) || (t.kind == TokenKind::kWord && t.text[0] == '#') || IsWord(t, "offset"))
+      return QuoteName(AsciiLower(Unquote(t)));
     return std::string(t.text);
+  }
+
+  // OFFSET starts T-SQL's paging clause only when a count follows; otherwise it names
+  // a column.
+  bool IsOffsetColumn(size_t i, size_t end) const {
+    if (!IsWord(v_[i], "offset")) return false;
+    size_t next = v_.Next(i, end);
+    return next >= end || !(v_[next].kind == TokenKind::kNumber || v_[next].kind == TokenKind::kParameter ||
+                            IsPunct(v_[next], "("));
   }
 
   // An alias: words stay (PostgreSQL folds them as T-SQL ignores their case), others
@@ -180,18 +191,13 @@ class Translator {
         i = after;
         continue;
       }
-      if (t.text[0] == '#') {
+      if (t.text[0] == '#' || IsOffsetColumn(i, end)) {
         out += NameText(t);
         ++i;
         continue;
       }
       if (std::string_view type = ServerTypeName(i, end); !type.empty()) {
         out += type;
-        ++i;
-        continue;
-      }
-      if (IsReservedColumnName(i, end)) {
-        out += "\"offset\"";
         ++i;
         continue;
       }
@@ -254,16 +260,6 @@ class Translator {
     for (const auto& [tsql, pg] : kTypes)
       if (IsWord(v_[i], tsql)) return pg;
     return {};
-  }
-
-  // OffSet is a column of the allocation tables and a reserved word here: it is a name
-  // unless the OFFSET clause follows (a count or a parameter).
-  bool IsReservedColumnName(size_t i, size_t end) const {
-    if (!IsWord(v_[i], "offset")) return false;
-    size_t next = v_.Next(i, end);
-    if (next >= end) return true;
-    const Token& n = v_[next];
-    return !(n.kind == TokenKind::kNumber || n.kind == TokenKind::kParameter || IsPunct(n, "("));
   }
 
   void SelectInto(size_t select, size_t into, size_t stmt_end) {
@@ -334,7 +330,7 @@ class Translator {
           Raise(kErrProvider,
                 "A select item of SELECT INTO has no column name: " + v_.Text(sig.front(), sig.back() + 1),
                 std::string(sql_));
-        name = IsWord(v_[sig.back()], "offset") ? "\"offset\"" : NameText(v_[sig.back()]);
+        name = NameText(v_[sig.back()]);
       }
       if (!names.empty()) names += ", ";
       names += name;
