@@ -113,7 +113,9 @@ int32_t GenMoFromSo(ado::ProcedureContext& db, std::span<const com::Variant> raw
   const int64_t mo_d_id = QueryRow(db, "SELECT MoDId FROM mom_orderdetail WHERE MoId = ?", {mo_id}).value()[0].ToI8();
 
   // Components go through the run's session table, which starts empty for every
-  // order: whatever an earlier line left there is not this order's.
+  // order: whatever an earlier line left there is not this order's. Its identity goes
+  // on counting across the run's lines, so the order's allocations are numbered from 1
+  // in its order.
   const std::vector<com::Variant> select_params = {qty, args.Raw(18), due_date, bom_id};
   const std::string copy_columns =
       "MoDId, SortSeq, OpSeq, ComponentId, InvCode, BaseQtyN, BaseQtyD, ParentScrap, CompScrap, FVFlag, "
@@ -123,7 +125,7 @@ int32_t GenMoFromSo(ado::ProcedureContext& db, std::span<const com::Variant> raw
     db.Exec(std::string("INSERT INTO \"#tmp_moallocate\" (") + kAllocationColumns + ") " + kAllocationSelect,
             select_params);
     db.Exec("INSERT INTO mom_moallocate (" + copy_columns +
-                ") SELECT ?, t.SortSeq, t.OpSeq, t.ComponentId, p.InvCode, t.BaseQtyN, t.BaseQtyD, t.ParentScrap, "
+                ") SELECT ?, row_number() OVER (ORDER BY t.SortSeq), t.OpSeq, t.ComponentId, p.InvCode, t.BaseQtyN, t.BaseQtyD, t.ParentScrap, "
                 "t.CompScrap, t.FVFlag, t.ByproductFlag, t.WIPType, t.WhCode, t.Qty, t.StartDemDate, "
                 "t.EndDemDate, t.OffSet, t.OpComponentId FROM \"#tmp_moallocate\" t "
                 "JOIN bas_part p ON p.PartId = t.ComponentId ORDER BY t.SortSeq",

@@ -97,6 +97,9 @@ TEST_F(PushMoTest, SalesLinesBecomeNumberedOrdersWithAllocationsAndWriteBacks) {
     EXPECT_DOUBLE_EQ(Scalar("select Qty from mom_orderdetail where MoDId = " + d).ToR8(), r.mo_qty);
     EXPECT_EQ(Count("select BomId from mom_orderdetail where MoDId = " + d), r.bom);
     EXPECT_EQ(Count("select count(*) from mom_moallocate where MoDId = " + d), r.allocations);
+    // Numbered from 1 within each order, however many orders the run made before.
+    EXPECT_EQ(Count("select min(SortSeq) from mom_moallocate where MoDId = " + d), 1);
+    EXPECT_EQ(Count("select max(SortSeq) from mom_moallocate where MoDId = " + d), r.allocations);
     EXPECT_DOUBLE_EQ(Scalar("select fMoQuantity from so_sodetails where isosid = " + std::to_string(r.line)).ToR8(),
                      r.mo_qty);
     EXPECT_EQ(Text("select CreateUser from mom_order o join mom_orderdetail x on x.MoId = o.MoId where x.MoDId = " + d),

@@ -94,8 +94,10 @@ BEGIN
   -- Planned component quantity: variable usage scales with the order quantity and the
   -- parent's scrap, fixed usage does not; both carry the component's own scrap.
   -- Components go through the run's session table, which starts empty for every
-  -- order: whatever an earlier line left there is not this order's. The table is the
-  -- caller's, so it is reached through dynamic statements only.
+  -- order: whatever an earlier line left there is not this order's. Its identity goes
+  -- on counting across the run's lines, so the order's allocations are numbered from 1
+  -- in its order. The table is the caller's, so it is reached through dynamic
+  -- statements only.
   IF v_has_session_table THEN
     EXECUTE 'DELETE FROM pg_temp."#tmp_moallocate"';
     EXECUTE
@@ -113,7 +115,7 @@ BEGIN
       'INSERT INTO mom_moallocate (MoDId, SortSeq, OpSeq, ComponentId, InvCode, BaseQtyN, BaseQtyD, '
       '  ParentScrap, CompScrap, FVFlag, ByproductFlag, WIPType, WhCode, Qty, StartDemDate, EndDemDate, '
       '  "offset", OpComponentId) '
-      'SELECT $1, t.SortSeq, t.OpSeq, t.ComponentId, p.InvCode, t.BaseQtyN, t.BaseQtyD, t.ParentScrap, '
+      'SELECT $1, row_number() OVER (ORDER BY t.SortSeq), t.OpSeq, t.ComponentId, p.InvCode, t.BaseQtyN, t.BaseQtyD, t.ParentScrap, '
       '  t.CompScrap, t.FVFlag, t.ByproductFlag, t.WIPType, t.WhCode, t.Qty, t.StartDemDate, t.EndDemDate, '
       '  t."offset", t.OpComponentId '
       'FROM pg_temp."#tmp_moallocate" t JOIN bas_part p ON p.PartId = t.ComponentId ORDER BY t.SortSeq'
