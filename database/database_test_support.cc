@@ -2,8 +2,6 @@
 
 #include <stdexcept>
 
-#include "platform/ado/connection.h"
-#include "platform/ado/connection_string.h"
 #include "platform/ado/recordset.h"
 #include "platform/com/date.h"
 
@@ -63,18 +61,11 @@ int64_t SqliteFile::Int(const std::string& sql) { return std::stoll(Text(sql)); 
 
 double SqliteFile::Real(const std::string& sql) { return std::stod(Text(sql)); }
 
-struct DirectConnection::Impl {
-  com::Ptr<ado::Connection> connection;
-};
-
-DirectConnection::DirectConnection(const std::string& connection_string) : impl_(new Impl) {
-  impl_->connection = ado::Connection::Create();
-  impl_->connection->Open(connection_string);
+DirectConnection::DirectConnection(const std::string& connection_string) : connection_(ado::Connection::Create()) {
+  connection_->Open(connection_string);
 }
 
-DirectConnection::~DirectConnection() { delete impl_; }
-
-void DirectConnection::Exec(const std::string& sql) { impl_->connection->Execute(sql); }
+void DirectConnection::Exec(const std::string& sql) { connection_->Execute(sql); }
 
 namespace {
 std::string Canonical(const com::Variant& v) {
@@ -97,7 +88,7 @@ std::string Canonical(const com::Variant& v) {
 std::vector<std::vector<std::string>> DirectConnection::Rows(const std::string& sql) {
   com::Ptr<ado::Recordset> rs = ado::Recordset::Create();
   rs->SetCursorLocation(ado::adUseClient);
-  rs->Open(sql, impl_->connection.get());
+  rs->Open(sql, connection_.get());
   std::vector<std::vector<std::string>> rows;
   for (; !rs->Eof(); rs->MoveNext()) {
     std::vector<std::string>& row = rows.emplace_back();

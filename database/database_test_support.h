@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/ado/connection.h"
+
 namespace database_testing {
 
 class SqliteFile {
@@ -37,9 +39,6 @@ class SqliteFile {
 class DirectConnection {
  public:
   explicit DirectConnection(const std::string& connection_string);
-  ~DirectConnection();
-  DirectConnection(const DirectConnection&) = delete;
-  DirectConnection& operator=(const DirectConnection&) = delete;
 
   void Exec(const std::string& sql);
   std::vector<std::vector<std::string>> Rows(const std::string& sql);
@@ -50,8 +49,7 @@ class DirectConnection {
   int64_t Counter();
 
  private:
-  struct Impl;
-  Impl* impl_;
+  com::Ptr<ado::Connection> connection_;
 };
 
 }  // namespace database_testing
