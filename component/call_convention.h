@@ -17,21 +17,30 @@
 
 namespace mom {
 
-// `body` returns the operation's result (true/false) or raises.
+// Whether the call may go ahead: on its apartment's thread, with every required
+// by-reference argument given (E_POINTER for a null one; optional ones are not passed).
+template <class... Required>
+com::HResult CheckCall(const com::ApartmentAffinity& apartment, const Required*... required) noexcept {
+  if (com::HResult hr = apartment.Check(); com::Failed(hr)) return hr;
+  return ((required != nullptr) && ...) ? com::S_OK : com::E_POINTER;
+}
+
+// `body` returns the operation's result (true/false) or raises; whatever it raises is
+// trapped.
 template <class Body>
 com::HResult Trapping(const com::ApartmentAffinity& apartment, std::string* ErrMsg, VariantBool* result,
                       Body&& body) noexcept {
-  if (com::HResult hr = apartment.Check(); com::Failed(hr)) return hr;
-  if (!ErrMsg || !result) return com::E_POINTER;
+  if (com::HResult hr = CheckCall(apartment, ErrMsg, result); com::Failed(hr)) return hr;
   *result = kVariantFalse;
   try {
     *result = body() ? kVariantTrue : kVariantFalse;
-  } catch (const com::Error& e) {
+  } catch (...) {
     *result = kVariantFalse;
-    *ErrMsg = e.description();
-  } catch (const std::exception& e) {
-    *result = kVariantFalse;
-    *ErrMsg = e.what();
+    try {
+      *ErrMsg = com::CurrentExceptionInfo().description;
+    } catch (...) {
+      return com::E_OUTOFMEMORY;  // not even the text could be kept
+    }
   }
   return com::S_OK;
 }

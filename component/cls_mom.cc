@@ -21,8 +21,7 @@ T ValueOr(const T* p, T fallback) {
 
 com::HResult ClsMom::PushMoFromSo(ObjectRef* ClsLogin, std::string* MoCode, RecordsetRef* SoRs,
                                   std::string* ErrMsg, std::string cFrom, VariantBool* result) {
-  if (com::HResult hr = apartment_.Check(); com::Failed(hr)) return hr;
-  if (!ClsLogin || !MoCode || !SoRs || !ErrMsg || !result) return com::E_POINTER;
+  if (com::HResult hr = CheckCall(apartment_, ClsLogin, MoCode, SoRs, ErrMsg, result); com::Failed(hr)) return hr;
   // The generation paths trap their own errors (see mogen/push_mo.h).
   *result = mogen::PushMoFromSo(*ClsLogin, *MoCode, *SoRs, *ErrMsg, cFrom);
   return com::S_OK;
@@ -30,7 +29,8 @@ com::HResult ClsMom::PushMoFromSo(ObjectRef* ClsLogin, std::string* MoCode, Reco
 
 com::HResult ClsMom::OpMoveQtyWrB(int32_t* iOpMdId, double* fNetChgQty, std::string* cBusType, ConnectionRef* oConn,
                                   std::string* Krts, std::string* ErrMsg, VariantBool* result) {
-  (void)cBusType;  // accepted and not read: every business type gives the same call
+  // cBusType is required but not read: every business type gives the same call.
+  if (com::HResult hr = CheckCall(apartment_, iOpMdId, fNetChgQty, cBusType, oConn, Krts); com::Failed(hr)) return hr;
   return Trapping(apartment_, ErrMsg, result, [&] {
     writeback::OpMoveQtyWrB(*iOpMdId, *fNetChgQty, *oConn, *Krts);
     return true;
@@ -40,6 +40,7 @@ com::HResult ClsMom::OpMoveQtyWrB(int32_t* iOpMdId, double* fNetChgQty, std::str
 com::HResult ClsMom::MoInQtyWrB(int32_t* iMoDId, double* fNetChgQty, std::string* cBusType, ConnectionRef* oConn,
                                 std::string* Krts, std::string* ErrMsg, com::Date* CurDate, VariantBool* isChk,
                                 VariantBool* result) {
+  if (com::HResult hr = CheckCall(apartment_, iMoDId, fNetChgQty, cBusType, oConn, Krts); com::Failed(hr)) return hr;
   return Trapping(apartment_, ErrMsg, result, [&] {
     writeback::MoInQtyWrB(*iMoDId, *fNetChgQty, *cBusType, *oConn, *Krts, ValueOr(CurDate, com::Date{0}),
                           ValueOr(isChk, kVariantTrue) != 0);
@@ -51,6 +52,9 @@ com::HResult ClsMom::MoQtyWrBfromQc(int32_t* iCompletedId, int32_t* iMoAllocateI
                                     std::string* cBusType, ConnectionRef* oConn, std::string* ErrMsg,
                                     VariantBool* isChk, VariantBool* result) {
   VariantBool check = ValueOr(isChk, kVariantFalse);
+  if (com::HResult hr = CheckCall(apartment_, iCompletedId, iMoAllocateId, fNetChgQty, cBusType, oConn, ErrMsg, result);
+      com::Failed(hr))
+    return hr;
   return NonTrapping(apartment_, [&] {
     *result = writeback::MoQtyWrBfromQc(*this, *iCompletedId, *iMoAllocateId, *fNetChgQty, *cBusType, *oConn,
                                         *ErrMsg, isChk ? *isChk : check);
@@ -59,12 +63,14 @@ com::HResult ClsMom::MoQtyWrBfromQc(int32_t* iCompletedId, int32_t* iMoAllocateI
 
 com::HResult ClsMom::STPullfromMORM(ObjectRef* ClsLogin, int32_t* MoAllocateId, double* PQty, double* CQty,
                                     std::string* ErrMsg, VariantBool* result) {
+  if (com::HResult hr = CheckCall(apartment_, ClsLogin, MoAllocateId, PQty, CQty); com::Failed(hr)) return hr;
   return Trapping(apartment_, ErrMsg, result,
                   [&] { return material::STPullfromMORM(*ClsLogin, *MoAllocateId, *PQty, *CQty); });
 }
 
 com::HResult ClsMom::STPullfromMORP(ObjectRef* ClsLogin, int32_t* MoAllocateId, double* SQty, double* PQty,
                                     std::string* ErrMsg, VariantBool* result) {
+  if (com::HResult hr = CheckCall(apartment_, ClsLogin, MoAllocateId, SQty, PQty); com::Failed(hr)) return hr;
   return Trapping(apartment_, ErrMsg, result,
                   [&] { return material::STPullfromMORP(*ClsLogin, *MoAllocateId, *SQty, *PQty); });
 }
@@ -72,6 +78,8 @@ com::HResult ClsMom::STPullfromMORP(ObjectRef* ClsLogin, int32_t* MoAllocateId, 
 com::HResult ClsMom::MORMOutQtyWrB(int32_t* MoAllocateId, double* fNetChgQty, std::string* cBusType,
                                    VariantBool* bChk, ConnectionRef* oConn, std::string* ErrMsg, std::string* Krts,
                                    VariantBool* result) {
+  if (com::HResult hr = CheckCall(apartment_, MoAllocateId, fNetChgQty, cBusType, bChk, oConn); com::Failed(hr))
+    return hr;
   return Trapping(apartment_, ErrMsg, result, [&] {
     writeback::MORMOutQtyWrB(*MoAllocateId, *fNetChgQty, *cBusType, *bChk != 0, *oConn,
                              Krts ? *Krts : std::string());
@@ -81,7 +89,10 @@ com::HResult ClsMom::MORMOutQtyWrB(int32_t* MoAllocateId, double* fNetChgQty, st
 
 com::HResult ClsMom::GetBFRds(ConnectionRef* oConn, int32_t* moDId, double* NetChgQty, RecordsetRef* BillListRs,
                               VariantBool* bCheck, std::string* ErrMsg, VariantBool* result) {
-  (void)bCheck;  // accepted and not used
+  // bCheck is required but not used.
+  if (com::HResult hr = CheckCall(apartment_, oConn, moDId, NetChgQty, BillListRs, bCheck, ErrMsg, result);
+      com::Failed(hr))
+    return hr;
   // Creating the empty bill list is outside the trap; the rest traps itself.
   return NonTrapping(apartment_,
                      [&] { *result = material::GetBFRds(*oConn, *moDId, *NetChgQty, *BillListRs, *ErrMsg); });
@@ -92,6 +103,9 @@ com::HResult ClsMom::MoQtyWrB(int32_t* iMoDId, VariantBool* bBPFlag, double* fNe
                               VariantBool* isChk, VariantBool* result) {
   com::Date date = ValueOr(CurDate, com::Date{0});
   VariantBool check = ValueOr(isChk, kVariantFalse);
+  if (com::HResult hr = CheckCall(apartment_, iMoDId, bBPFlag, fNetChgQty, cBusType, oConn, ErrMsg, Krts, result);
+      com::Failed(hr))
+    return hr;
   return NonTrapping(apartment_, [&] {
     *result = writeback::MoQtyWrB(*this, *iMoDId, *bBPFlag, *fNetChgQty, *cBusType, *oConn, *ErrMsg, *Krts,
                                   CurDate ? *CurDate : date, isChk ? *isChk : check);
@@ -100,6 +114,7 @@ com::HResult ClsMom::MoQtyWrB(int32_t* iMoDId, VariantBool* bBPFlag, double* fNe
 
 com::HResult ClsMom::MoRoutingWrB(int32_t* MoRoutingDId, double* fNetChgQty, ConnectionRef* oConn,
                                   std::string* ErrMsg, std::string* Krts, VariantBool* result) {
+  if (com::HResult hr = CheckCall(apartment_, MoRoutingDId, fNetChgQty, oConn); com::Failed(hr)) return hr;
   return Trapping(apartment_, ErrMsg, result, [&] {
     writeback::MoRoutingWrB(*MoRoutingDId, *fNetChgQty, *oConn, Krts ? *Krts : std::string());
     return true;
@@ -108,6 +123,9 @@ com::HResult ClsMom::MoRoutingWrB(int32_t* MoRoutingDId, double* fNetChgQty, Con
 
 com::HResult ClsMom::EcnApplyChangeRef(ObjectRef* ClsLogin, int16_t* EcnType, ConnectionRef* cn, int32_t* ApplyDId,
                                        std::string* DocCode, int32_t* SortSeq, int32_t* result) {
+  if (com::HResult hr = CheckCall(apartment_, ClsLogin, EcnType, cn, ApplyDId, DocCode, SortSeq, result);
+      com::Failed(hr))
+    return hr;
   return NonTrapping(apartment_, [&] {
     *result = ecn::EcnApplyChangeRef(*ClsLogin, *EcnType, *cn, *ApplyDId, *DocCode, *SortSeq);
   });

@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 
+#include "platform/ado/numeric_rules.h"
 #include "platform/ado/sqlite/dialect.h"
 
 namespace database {
@@ -16,7 +17,7 @@ ProcedureArgs::ProcedureArgs(std::string_view procedure, std::span<const com::Va
 
 int32_t ProcedureArgs::Int(size_t i) const { return args_[i].is_null() ? 0 : args_[i].ToI4(); }
 
-double ProcedureArgs::Quantity(size_t i) const { return RoundQuantity(QuantityOf(args_[i])); }
+double ProcedureArgs::Quantity(size_t i) const { return StoredQuantity(QuantityOf(args_[i])); }
 
 bool ProcedureArgs::Flag(size_t i) const { return args_[i].is_null() ? false : args_[i].ToBool(); }
 
@@ -26,6 +27,8 @@ double RoundQuantity(double v) {
   double r = com::RoundHalfEven(v, 6);
   return r == 0 ? 0.0 : r;  // no negative zero in stored rows
 }
+
+double StoredQuantity(double v) { return ado::StoreQuantity(v); }
 
 double QuantityOf(const com::Variant& v) { return v.is_null() ? 0.0 : v.ToR8(); }
 

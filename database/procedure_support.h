@@ -16,7 +16,8 @@
 namespace database {
 
 // The procedure's arguments with the lenient reading the callers rely on: a null
-// quantity is zero, a null flag false, a null token empty. Raises std::runtime_error
+// quantity is zero, a null flag false, a null token empty. A quantity is a
+// StoredQuantity. Raises std::runtime_error
 // when the caller passed fewer arguments than the procedure takes.
 class ProcedureArgs {
  public:
@@ -33,8 +34,14 @@ class ProcedureArgs {
 };
 
 // Quantities are DECIMAL(28,6): rounding every result to six places keeps sums such as
-// 9.9 + 0.1 equal to 10 when they are compared with a limit.
+// 9.9 + 0.1 equal to 10 when they are compared with a limit. Halfway values go to the
+// even digit.
 double RoundQuantity(double v);
+// A quantity that a procedure keeps or hands out, by the data layer's rule
+// (platform/ado/numeric_rules.h): rounded as above and refused with the overflow error
+// when it is not finite or has more than nine integer digits, beyond which a double no
+// longer holds six places exactly.
+double StoredQuantity(double v);
 // A null column reads as zero.
 double QuantityOf(const com::Variant& v);
 

@@ -58,17 +58,15 @@ std::vector<ado::ColumnInfo> LineColumns() {
 }
 
 // What the finished quantity consumes of one allocation. Variable usage follows the
-// bill's ratio grossed up by the component's scrap. Fixed usage is consumed once per
+// bill's ratio grossed up by the component's scrap, worked in doubles in this order
+// (the server's procedure works it the same way). Fixed usage is consumed once per
 // line: the first receipt takes what is still unissued, later ones nothing; a reversal
 // returns nothing automatically.
 double ComponentQuantity(double finished, bool variable, double base_n, double base_d, double comp_scrap,
-                         double planned, double issued, const std::string& inv_code) {
-  if (variable) {
-    if (base_d == 0) throw std::runtime_error("子件 " + inv_code + " 的基本用量分母为零");
-    return RoundQuantity(finished * base_n / base_d * (1 + comp_scrap / 100));
-  }
+                         double planned, double issued) {
+  if (variable) return StoredQuantity(finished * base_n / base_d * (1 + comp_scrap / 100));
   if (finished <= 0) return 0;
-  double remaining = RoundQuantity(planned - issued);
+  double remaining = StoredQuantity(planned - issued);
   return remaining > 0 ? remaining : 0;
 }
 
@@ -100,15 +98,18 @@ int32_t GetMoBFAllocate(ado::ProcedureContext& db, std::span<const com::Variant>
       {mo_d_id, kBackflushedAtReceipt});
   for (const auto& a : allocations.rows)
     if (a[3].is_null() || a[3].ToString().find_first_not_of(' ') == std::string::npos) return kNoBackflushWarehouse;
+  // A zero denominator fails the call before any quantity is worked out.
+  for (const auto& a : allocations.rows)
+    if (!a[5].is_null() && a[5].ToI4() == 1 && QuantityOf(a[7]) == 0)
+      throw std::runtime_error("子件 " + a[2].ToString() + " 的基本用量分母为零");
 
   const com::Date now = com::Now();
   ado::QueryResult result;
   result.columns = LineColumns();
   for (const auto& a : allocations.rows) {
-    const std::string inv_code = a[2].ToString();
     const bool variable = !a[5].is_null() && a[5].ToI4() == 1;
     const double quantity = ComponentQuantity(finished, variable, QuantityOf(a[6]), QuantityOf(a[7]),
-                                              QuantityOf(a[8]), QuantityOf(a[9]), QuantityOf(a[10]), inv_code);
+                                              QuantityOf(a[8]), QuantityOf(a[9]), QuantityOf(a[10]));
     // Filled by name; columns not set stay Null (WcId: work centres are not kept;
     // Maker: the issuing document's, set by the caller; MLotcode: order lines carry
     // no lot; AuxQuantity, ChangeRate, AuxUnitId: no auxiliary units).

@@ -30,14 +30,14 @@ int32_t UpdMoQty(ado::ProcedureContext& db, std::span<const com::Variant> raw) {
   if (!(*row)[3].is_null() && (*row)[3].ToI4() == kClosedStatus) return kOrderClosed;
 
   if (type == 1) {
-    const double received = RoundQuantity(QuantityOf((*row)[1]) + change);
+    const double received = StoredQuantity(QuantityOf((*row)[1]) + change);
     if (check && received > qty) return kReceiptExceedsOrder;
     if (received < 0) return kReceiptBelowZero;
     db.Exec("UPDATE mom_orderdetail SET QualifiedInQty = ?, LastInDate = coalesce(?, LastInDate) "
             "WHERE MoDId = ?",
             {received, cur_date, mo_d_id});
   } else {
-    const double declared = RoundQuantity(QuantityOf((*row)[2]) + change);
+    const double declared = StoredQuantity(QuantityOf((*row)[2]) + change);
     if (check && declared > qty) return kNothingToInspect;
     db.Exec("UPDATE mom_orderdetail SET DeclaredQty = ?, LastDeclareDate = coalesce(?, LastDeclareDate) "
             "WHERE MoDId = ?",
@@ -68,12 +68,12 @@ int32_t UpdMoAllocateTxQty(ado::ProcedureContext& db, std::span<const com::Varia
   const double qty = RoundQuantity(QuantityOf((*row)[0]));
 
   if (type == 1) {
-    const double issued = RoundQuantity(QuantityOf((*row)[1]) + change);
+    const double issued = StoredQuantity(QuantityOf((*row)[1]) + change);
     if (check && issued > qty) return kIssueExceedsPlan;
     if (issued < 0) return kReturnExceedsIssued;
     db.Exec("UPDATE mom_moallocate SET IssQty = ? WHERE AllocateId = ?", {issued, allocate_id});
   } else {
-    const double inspected = RoundQuantity(QuantityOf((*row)[2]) + change);
+    const double inspected = StoredQuantity(QuantityOf((*row)[2]) + change);
     if (check && inspected > qty) return kNothingToInspect;
     db.Exec("UPDATE mom_moallocate SET InspQty = ? WHERE AllocateId = ?", {inspected, allocate_id});
   }

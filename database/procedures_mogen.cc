@@ -25,12 +25,16 @@ bool HasSessionTable(ado::ProcedureContext& db) {
 }
 
 // Planned component quantity: variable usage scales with the order quantity and the
-// parent's scrap, fixed usage does not; both carry the component's own scrap.
+// parent's scrap, fixed usage does not; both carry the component's own scrap. Worked in
+// doubles (columns that hold whole numbers are integers here, whose division would
+// truncate) and kept as a quantity column keeps it; the server's procedure works it the
+// same way.
 constexpr char kAllocationSelect[] =
     "SELECT c.OpSeq, c.ComponentId, c.BaseQtyN, c.BaseQtyD, b.ParentScrap, c.CompScrap, c.FVFlag, "
     "c.ByproductFlag, c.WIPType, c.WhCode, "
-    "round(CASE WHEN c.FVFlag = 1 THEN ? * c.BaseQtyN / c.BaseQtyD * (1 + b.ParentScrap / 100.0) "
-    "ELSE c.BaseQtyN / c.BaseQtyD END * (1 + c.CompScrap / 100.0), 6), "
+    "mom_quantity(CASE WHEN c.FVFlag = 1 "
+    "THEN ? * CAST(c.BaseQtyN AS REAL) / CAST(c.BaseQtyD AS REAL) * (1 + CAST(b.ParentScrap AS REAL) / 100) "
+    "ELSE CAST(c.BaseQtyN AS REAL) / CAST(c.BaseQtyD AS REAL) END * (1 + CAST(c.CompScrap AS REAL) / 100)), "
     "?, ?, c.OffSet, c.OpComponentId "
     "FROM bom_opcomponent c JOIN bom_bom b ON b.BomId = c.BomId WHERE c.BomId = ? ORDER BY c.SortSeq, "
     "c.OpComponentId";
@@ -48,7 +52,7 @@ int32_t GenMoFromSo(ado::ProcedureContext& db, std::span<const com::Variant> raw
   const com::Variant& so_d_id = args.Raw(2);
   const com::Variant& bom_arg = args.Raw(3);
   const std::string inv_code = args.Text(4);
-  const double qty = RoundQuantity(args.Quantity(15));
+  const double qty = args.Quantity(15);
   const com::Variant& due_date = args.Raw(16);
   const int32_t so_type = StoredSoType(args.Int(20));
 
@@ -138,8 +142,10 @@ int32_t GenMoFromSo(ado::ProcedureContext& db, std::span<const com::Variant> raw
         "ParentScrap, CompScrap, FVFlag, ByproductFlag, WIPType, WhCode, Qty, StartDemDate, EndDemDate, OffSet, "
         "OpComponentId) SELECT ?, c.SortSeq, c.OpSeq, c.ComponentId, p.InvCode, c.BaseQtyN, c.BaseQtyD, "
         "b.ParentScrap, c.CompScrap, c.FVFlag, c.ByproductFlag, c.WIPType, c.WhCode, "
-        "round(CASE WHEN c.FVFlag = 1 THEN ? * c.BaseQtyN / c.BaseQtyD * (1 + b.ParentScrap / 100.0) "
-        "ELSE c.BaseQtyN / c.BaseQtyD END * (1 + c.CompScrap / 100.0), 6), ?, ?, c.OffSet, c.OpComponentId "
+        "mom_quantity(CASE WHEN c.FVFlag = 1 "
+        "THEN ? * CAST(c.BaseQtyN AS REAL) / CAST(c.BaseQtyD AS REAL) * (1 + CAST(b.ParentScrap AS REAL) / 100) "
+        "ELSE CAST(c.BaseQtyN AS REAL) / CAST(c.BaseQtyD AS REAL) END * (1 + CAST(c.CompScrap AS REAL) / 100)), "
+        "?, ?, c.OffSet, c.OpComponentId "
         "FROM bom_opcomponent c JOIN bom_bom b ON b.BomId = c.BomId JOIN bas_part p ON p.PartId = c.ComponentId "
         "WHERE c.BomId = ? ORDER BY c.SortSeq, c.OpComponentId",
         params);

@@ -35,9 +35,9 @@ int32_t UpdOpTransformDecQty(ado::ProcedureContext& db, std::span<const com::Var
   const int64_t routing_d_id = (*row)[2].ToI8();
 
   db.Exec("UPDATE sfc_optransformdetail SET Qty = ? WHERE OpMdId = ?",
-          {RoundQuantity(QuantityOf((*row)[0]) + change), op_md_id});
+          {StoredQuantity(QuantityOf((*row)[0]) + change), op_md_id});
   db.Exec("UPDATE sfc_moroutingdetail SET TransOutQty = ? WHERE MoRoutingDId = ?",
-          {RoundQuantity(QuantityOf((*row)[3]) + change), routing_d_id});
+          {StoredQuantity(QuantityOf((*row)[3]) + change), routing_d_id});
   return kOk;
 }
 
@@ -90,7 +90,7 @@ int32_t UpdMRoutingQty(ado::ProcedureContext& db, std::span<const com::Variant> 
   if (!(*row)[1].is_null() && (*row)[1].ToI4() == kClosedStatus) return kOrderClosed;
 
   std::vector<com::Variant> values;
-  for (int i = 0; i < columns; ++i) values.emplace_back(RoundQuantity(QuantityOf((*row)[2 + i]) + change));
+  for (int i = 0; i < columns; ++i) values.emplace_back(StoredQuantity(QuantityOf((*row)[2 + i]) + change));
   values.emplace_back(routing_d_id);
   db.Exec(update, std::span<const com::Variant>(values));
   return kOk;

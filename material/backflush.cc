@@ -6,6 +6,7 @@
 #include "platform/ado/command.h"
 #include "platform/ado/recordset.h"
 #include "platform/com/error.h"
+#include "platform/com/error_info.h"
 #include "shared/xml_rs_data.h"
 
 namespace mom::material {
@@ -143,16 +144,13 @@ VariantBool GetBFRds(ConnectionRef& oConn, int32_t moDId, double NetChgQty, Reco
   com::Ptr<ado::Recordset> rows;
   try {
     rows = GetBackflushRows(oConn, moDId, NetChgQty);
-  } catch (const com::Error& e) {
-    ErrMsg = e.description();
-    return kVariantFalse;
-  } catch (const std::exception& e) {
-    ErrMsg = e.what();
+  } catch (...) {
+    ErrMsg = com::CurrentExceptionInfo().description;
     return kVariantFalse;
   }
   try {
     if (rows) CopyRows(*rows, *list);
-  } catch (const std::exception&) {
+  } catch (...) {
     // From the copy on a failure only ends the copy; the rows added so far stay.
   }
   // Not repositioned: the last row added stays current, in its add state.

@@ -27,6 +27,12 @@ double Multiply(double a, double b) {
   return r;
 }
 
+// A quantity that is not a number (or infinite) has no pull to convert; compared with
+// the remainder it would quietly pick a branch and give a plausible result.
+void CheckFinite(double quantity) {
+  if (!std::isfinite(quantity)) com::Raise(com::kErrOverflow);
+}
+
 // Usage varies with the product quantity only for FVFlag 1; a Null flag compares as
 // not equal, so it means fixed usage like any other value.
 bool VariableUsage(const ado::Field& fv_flag) {
@@ -66,6 +72,7 @@ com::Ptr<ado::Recordset> OpenAllocation(ConnectionRef& cn, const char* select, i
 }  // namespace
 
 bool STPullfromMORM(ObjectRef& ClsLogin, int32_t MoAllocateId, double PQty, double& CQty) {
+  CheckFinite(PQty);
   ConnectionRef cn = OpenLoginConnection(ClsLogin);
   com::Ptr<ado::Recordset> rs = OpenAllocation(
       cn,
@@ -85,6 +92,7 @@ bool STPullfromMORM(ObjectRef& ClsLogin, int32_t MoAllocateId, double PQty, doub
 }
 
 bool STPullfromMORP(ObjectRef& ClsLogin, int32_t MoAllocateId, double SQty, double& PQty) {
+  CheckFinite(SQty);
   ConnectionRef cn = OpenLoginConnection(ClsLogin);
   com::Ptr<ado::Recordset> rs = OpenAllocation(
       cn,

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <string>
 
 #include "platform/com/creation.h"
@@ -12,9 +13,10 @@
 namespace {
 
 using testing_support::MomFixture;
-using testing_support::TestDatabase;
 
 constexpr double kUntouched = 42.5;
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+constexpr double kInf = std::numeric_limits<double>::infinity();
 
 class StockPullTest : public MomFixture {
  protected:
@@ -80,6 +82,7 @@ TEST_F(StockPullTest, ComponentToProductQuantity) {
       {"halfway to the even digit, up", "FVFlag = 0", 3.5, "0", 1, 4},
       {"halfway at the last kept decimal", "FVFlag = 1, Qty = 8", 1, "2", 1, 0.12},
       {"no decimals setting rounds to units", "FVFlag = 1, Qty = 3", 10, "", 1, 3},
+      {"a blank decimals setting is 0 on both databases", "FVFlag = 1, Qty = 3", 10, " ", 1, 3},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -146,16 +149,25 @@ TEST_F(StockPullTest, FailuresAreReportedAndLeaveTheOutputAlone) {
     const char* decimals;
     bool morm;
     const char* message;
+    double quantity = 3;
   } cases[] = {
       {"nothing planned", "FVFlag = 1, Qty = 0", "2", true, "Division by zero"},
       {"no usage numerator", "FVFlag = 1, Qty = 10, IssQty = 0, BaseQtyN = 0", "2", false, "Division by zero"},
       {"component scrap of -100%", "FVFlag = 1, Qty = 10, IssQty = 0, BaseQtyN = 1, CompScrap = -100", "2", false,
        "Division by zero"},
       {"a negative decimals setting", "FVFlag = 0", "-1", true, "Invalid procedure call or argument"},
-      // The database's own words, which differ between the two.
+      // cast(cValue as int) as the original server converts it, on both databases.
       {"a decimals setting that is no number", "FVFlag = 0", "2a", false,
-       TestDatabase::IsPostgres() ? "invalid input syntax for type integer: \"2a\""
-                                  : "Conversion failed when converting the varchar value '2a' to data type int."},
+       "Conversion failed when converting the varchar value '2a' to data type int."},
+      {"a decimals setting with decimals", "FVFlag = 0", "2.0", true,
+       "Conversion failed when converting the varchar value '2.0' to data type int."},
+      {"a decimals setting beyond int", "FVFlag = 0", "99999999999", true,
+       "Arithmetic overflow error converting expression to data type int."},
+      // A pull that is no number converts to nothing, whichever branch it would take.
+      {"no number pulled, fixed usage", "FVFlag = 0, Qty = 10, IssQty = 4", "2", false, "Overflow", kNaN},
+      {"infinite stock", "FVFlag = 1, Qty = 10, IssQty = 4, BaseQtyN = 1, BaseQtyD = 1", "2", false, "Overflow",
+       kInf},
+      {"no number pulled, variable usage", "FVFlag = 1, Qty = 12", "2", true, "Overflow", kNaN},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -163,7 +175,7 @@ TEST_F(StockPullTest, FailuresAreReportedAndLeaveTheOutputAlone) {
     Decimals(c.decimals);
     out_ = kUntouched;
     err_ = "unchanged";
-    EXPECT_FALSE(c.morm ? Morm(5001, 3) : Morp(5001, 3));
+    EXPECT_FALSE(c.morm ? Morm(5001, c.quantity) : Morp(5001, c.quantity));
     EXPECT_EQ(err_, c.message);
     EXPECT_EQ(out_, kUntouched);
   }

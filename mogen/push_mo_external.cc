@@ -5,8 +5,10 @@
 #include "mogen/gen_mo_from_demand.h"
 #include "mogen/push_mo_internal.h"
 #include "platform/ado/recordset.h"
+#include "platform/ado/text.h"
 #include "platform/com/creation.h"
 #include "platform/com/error.h"
+#include "platform/com/error_info.h"
 #include "platform/com/late_binding.h"
 #include "shared/data_services.h"
 #include "shared/login_connection.h"
@@ -58,10 +60,11 @@ VariantBool PushMoFromExternal(ObjectRef& ClsLogin, std::string&, RecordsetRef& 
       if (result != 0) throw com::Error(result - 80000, XMLRSData::GetResTextById(result - 80000));
 
       int16_t sign = qty < 0 ? 3 : 1;
+      // The code comes from the numbering service: quoted, whatever it holds.
       mo_query->Open(
           "select MoDId from mom_order, mom_orderdetail where mom_order.MoId = mom_orderdetail.MoId and "
-          "mom_order.MoCode = '" +
-              mo_code + "'",
+          "mom_order.MoCode = " +
+              ado::QuoteLiteral(mo_code),
           run.cn.get());
       int32_t mo_d_id = (*mo_query)["MoDId"].Value().ToI4();
       mo_query->Close();
@@ -80,10 +83,8 @@ VariantBool PushMoFromExternal(ObjectRef& ClsLogin, std::string&, RecordsetRef& 
     }
     run.cn->CommitTrans();
     return kVariantTrue;
-  } catch (const com::Error& e) {
-    ErrMsg = ErrMsg + " " + e.description();
-  } catch (const std::exception& e) {
-    ErrMsg = ErrMsg + " " + e.what();
+  } catch (...) {
+    ErrMsg = ErrMsg + " " + com::CurrentExceptionInfo().description;
   }
   // Nothing of the run is kept: its transaction goes with the run connection.
   return kVariantFalse;

@@ -142,10 +142,8 @@ VariantBool PushMoFromSales(ObjectRef& ClsLogin, std::string&, RecordsetRef& SoR
       rs.MoveNext();
     }
     return ErrMsg.empty() ? kVariantTrue : kVariantFalse;
-  } catch (const com::Error& e) {
-    ErrMsg = ErrMsg + " " + e.description();
-  } catch (const std::exception& e) {
-    ErrMsg = ErrMsg + " " + e.what();
+  } catch (...) {
+    ErrMsg = ErrMsg + " " + com::CurrentExceptionInfo().description;
   }
   // The open line's work goes with the run connection, released on return.
   return kVariantFalse;

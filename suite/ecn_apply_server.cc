@@ -4,6 +4,7 @@
 
 #include "platform/ado/connection.h"
 #include "platform/ado/recordset.h"
+#include "platform/ado/text.h"
 #include "platform/com/error.h"
 #include "suite/current_login.h"
 
@@ -82,14 +83,7 @@ std::string DataSet(const std::string& sql, const std::string& table) {
 
 }  // namespace
 
-std::string SqlLiteral(const std::string& text) {
-  std::string out = "'";
-  for (char c : text) {
-    out += c;
-    if (c == '\'') out += '\'';
-  }
-  return out + "'";
-}
+std::string SqlLiteral(const std::string& text) { return ado::QuoteLiteral(text); }
 
 std::string ApplyHeadSql(const std::string& start_code, const std::string& end_code, com::Date start_date,
                          com::Date end_date, const std::string& applicant, int32_t grade) {

@@ -11,7 +11,7 @@ LANGUAGE plpgsql AS $$
 #variable_conflict use_column
 DECLARE
   p_line_id integer := coalesce($1, 0);
-  p_finished numeric := round(coalesce($2, 0), 6);
+  p_finished numeric := mom_quantity(coalesce($2, 0));
   v_line record;
   v_zero_base record;
   v_open refcursor := 'mom_result';
@@ -41,7 +41,8 @@ BEGIN
   -- A second call in the same transaction reuses the name.
   IF EXISTS (SELECT 1 FROM pg_cursors WHERE name = 'mom_result') THEN CLOSE v_open; END IF;
 
-  -- Variable usage follows the bill's ratio grossed up by the component's scrap. Fixed
+  -- Variable usage follows the bill's ratio grossed up by the component's scrap, worked
+  -- in double precision as the embedded database does (schema.sql, numbers). Fixed
   -- usage is consumed once per line: the first receipt takes what is still unissued,
   -- later ones nothing; a reversal returns nothing automatically. Columns not filled
   -- stay null (WcId: work centres are not kept; Maker: the issuing document's;
@@ -69,9 +70,10 @@ BEGIN
            a.LotCode AS "LotCode",
            NULL::varchar(60) AS "MLotcode",
            (CASE WHEN a.FVFlag = 1
-                 THEN round(p_finished * a.BaseQtyN / a.BaseQtyD * (1 + a.CompScrap / 100), 6)
+                 THEN mom_quantity(p_finished::float8 * a.BaseQtyN::float8 / a.BaseQtyD::float8
+                                   * (1 + a.CompScrap::float8 / 100))
                  WHEN p_finished <= 0 THEN 0
-                 ELSE greatest(round(a.Qty - a.IssQty, 6), 0)
+                 ELSE greatest(mom_quantity(a.Qty - a.IssQty), 0)
             END)::numeric(28,6) AS "Quantity",
            NULL::numeric(28,6) AS "AuxQuantity",
            NULL::numeric(20,6) AS "ChangeRate",

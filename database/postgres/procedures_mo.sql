@@ -12,7 +12,7 @@ RETURNS integer LANGUAGE plpgsql AS $$
 DECLARE
   p_type integer := coalesce($1, 0);
   p_line_id integer := coalesce($2, 0);
-  p_change numeric := round(coalesce($3, 0), 6);
+  p_change numeric := mom_quantity(coalesce($3, 0));
   p_check boolean := coalesce($4, false);
   p_token varchar := coalesce($5, '');
   p_date timestamp := $6;
@@ -27,13 +27,13 @@ BEGIN
   IF v_line.Status = 4 THEN RETURN 90004; END IF;
 
   IF p_type = 1 THEN
-    v_total := round(v_line.QualifiedInQty + p_change, 6);
+    v_total := mom_quantity(v_line.QualifiedInQty + p_change);
     IF p_check AND v_total > v_line.Qty THEN RETURN 90006; END IF;
     IF v_total < 0 THEN RETURN 90011; END IF;
     UPDATE mom_orderdetail SET QualifiedInQty = v_total, LastInDate = coalesce(p_date, LastInDate)
      WHERE MoDId = p_line_id;
   ELSE
-    v_total := round(v_line.DeclaredQty + p_change, 6);
+    v_total := mom_quantity(v_line.DeclaredQty + p_change);
     IF p_check AND v_total > v_line.Qty THEN RETURN 90015; END IF;
     UPDATE mom_orderdetail SET DeclaredQty = v_total, LastDeclareDate = coalesce(p_date, LastDeclareDate)
      WHERE MoDId = p_line_id;
@@ -52,7 +52,7 @@ RETURNS integer LANGUAGE plpgsql AS $$
 DECLARE
   p_type integer := coalesce($1, 0);
   p_allocation_id integer := coalesce($2, 0);
-  p_change numeric := round(coalesce($3, 0), 6);
+  p_change numeric := mom_quantity(coalesce($3, 0));
   p_check boolean := coalesce($4, false);
   p_token varchar := coalesce($5, '');
   v_component record;
@@ -70,12 +70,12 @@ BEGIN
   IF v_component.order_status = 4 THEN RETURN 90004; END IF;
 
   IF p_type = 1 THEN
-    v_total := round(v_component.IssQty + p_change, 6);
+    v_total := mom_quantity(v_component.IssQty + p_change);
     IF p_check AND v_total > v_component.Qty THEN RETURN 90007; END IF;
     IF v_total < 0 THEN RETURN 90009; END IF;
     UPDATE mom_moallocate SET IssQty = v_total WHERE AllocateId = p_allocation_id;
   ELSE
-    v_total := round(v_component.InspQty + p_change, 6);
+    v_total := mom_quantity(v_component.InspQty + p_change);
     IF p_check AND v_total > v_component.Qty THEN RETURN 90015; END IF;
     UPDATE mom_moallocate SET InspQty = v_total WHERE AllocateId = p_allocation_id;
   END IF;

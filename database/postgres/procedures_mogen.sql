@@ -26,7 +26,7 @@ DECLARE
   p_bom_id integer := $4;
   p_inv_code varchar := coalesce($5, '');
   p_frees varchar[] := ARRAY[$6, $7, $8, $9, $10, $11, $12, $13, $14, $15];
-  p_qty numeric := round(coalesce($16, 0), 6);
+  p_qty numeric := mom_quantity(coalesce($16, 0));
   p_due_date timestamp := $17;
   p_user varchar := $18;
   p_created timestamp := $19;
@@ -92,7 +92,8 @@ BEGIN
   RETURNING MoDId INTO v_line_id;
 
   -- Planned component quantity: variable usage scales with the order quantity and the
-  -- parent's scrap, fixed usage does not; both carry the component's own scrap.
+  -- parent's scrap, fixed usage does not; both carry the component's own scrap. Worked
+  -- in double precision, as the embedded database does (schema.sql, numbers).
   -- Components go through the run's session table, which starts empty for every
   -- order: whatever an earlier line left there is not this order's. Its identity goes
   -- on counting across the run's lines, so the order's allocations are numbered from 1
@@ -105,8 +106,9 @@ BEGIN
       '  FVFlag, ByproductFlag, WIPType, WhCode, Qty, StartDemDate, EndDemDate, "offset", OpComponentId) '
       'SELECT c.OpSeq, c.ComponentId, c.BaseQtyN, c.BaseQtyD, b.ParentScrap, c.CompScrap, c.FVFlag, '
       '  c.ByproductFlag, c.WIPType, c.WhCode, '
-      '  round(CASE WHEN c.FVFlag = 1 THEN $1 * c.BaseQtyN / c.BaseQtyD * (1 + b.ParentScrap / 100.0) '
-      '             ELSE c.BaseQtyN / c.BaseQtyD END * (1 + c.CompScrap / 100.0), 6), '
+      '  mom_quantity(CASE WHEN c.FVFlag = 1 '
+      '    THEN $1::float8 * c.BaseQtyN::float8 / c.BaseQtyD::float8 * (1 + b.ParentScrap::float8 / 100) '
+      '    ELSE c.BaseQtyN::float8 / c.BaseQtyD::float8 END * (1 + c.CompScrap::float8 / 100)), '
       '  $2, $3, c."offset", c.OpComponentId '
       'FROM bom_opcomponent c JOIN bom_bom b ON b.BomId = c.BomId WHERE c.BomId = $4 '
       'ORDER BY c.SortSeq, c.OpComponentId'
@@ -126,8 +128,11 @@ BEGIN
                                 "offset", OpComponentId)
     SELECT v_line_id, c.SortSeq, c.OpSeq, c.ComponentId, p.InvCode, c.BaseQtyN, c.BaseQtyD, b.ParentScrap,
            c.CompScrap, c.FVFlag, c.ByproductFlag, c.WIPType, c.WhCode,
-           round(CASE WHEN c.FVFlag = 1 THEN p_qty * c.BaseQtyN / c.BaseQtyD * (1 + b.ParentScrap / 100.0)
-                      ELSE c.BaseQtyN / c.BaseQtyD END * (1 + c.CompScrap / 100.0), 6),
+           mom_quantity(CASE WHEN c.FVFlag = 1
+                             THEN p_qty::float8 * c.BaseQtyN::float8 / c.BaseQtyD::float8
+                                  * (1 + b.ParentScrap::float8 / 100)
+                             ELSE c.BaseQtyN::float8 / c.BaseQtyD::float8 END
+                        * (1 + c.CompScrap::float8 / 100)),
            p_created, p_due_date, c."offset", c.OpComponentId
       FROM bom_opcomponent c JOIN bom_bom b ON b.BomId = c.BomId JOIN bas_part p ON p.PartId = c.ComponentId
      WHERE c.BomId = v_bom_id
@@ -169,7 +174,7 @@ BEGIN
     SELECT n.DemandId AS "DemandId", n.PartId AS "PartId", n.Seq AS "Seq",
            n.Factor::float8 AS "Factor", n.balance::float8 AS "BalQty", n.crdqty::float8 AS "CrdQty",
            mom_row_token(n.Krts)::char(30) AS "Krts"
-      FROM (SELECT d.*, round(CASE WHEN p_credit_taken_back THEN d.crdqty ELSE d.BalQty - d.crdqty END, 6)
+      FROM (SELECT d.*, mom_round_half_even(CASE WHEN p_credit_taken_back THEN d.crdqty ELSE d.BalQty - d.crdqty END, 6)
                           AS balance
               FROM mps_netdemand d WHERE d.SoType = p_so_type AND d.SoDId = p_demand_line_id) n
      WHERE n.balance > 0

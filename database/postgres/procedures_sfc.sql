@@ -12,7 +12,7 @@ RETURNS integer LANGUAGE plpgsql AS $$
 #variable_conflict use_column
 DECLARE
   p_move_line_id integer := coalesce($1, 0);
-  p_change numeric := round(coalesce($2, 0), 6);
+  p_change numeric := mom_quantity(coalesce($2, 0));
   p_token varchar := coalesce($3, '');
   v_move record;
 BEGIN
@@ -25,8 +25,8 @@ BEGIN
   -- Without its routing line the move cannot be kept consistent.
   IF v_move.routing_line_id IS NULL THEN RETURN 90001; END IF;
 
-  UPDATE sfc_optransformdetail SET Qty = round(Qty + p_change, 6) WHERE OpMdId = p_move_line_id;
-  UPDATE sfc_moroutingdetail SET TransOutQty = round(TransOutQty + p_change, 6)
+  UPDATE sfc_optransformdetail SET Qty = mom_quantity(Qty + p_change) WHERE OpMdId = p_move_line_id;
+  UPDATE sfc_moroutingdetail SET TransOutQty = mom_quantity(TransOutQty + p_change)
    WHERE MoRoutingDId = v_move.routing_line_id;
   RETURN 0;
 END
@@ -43,7 +43,7 @@ RETURNS integer LANGUAGE plpgsql AS $$
 DECLARE
   p_type integer := coalesce($1, 0);
   p_routing_line_id integer := coalesce($2, 0);
-  p_change numeric := round(coalesce($3, 0), 6);
+  p_change numeric := mom_quantity(coalesce($3, 0));
   p_token varchar := coalesce($4, '');
   v_line record;
 BEGIN
@@ -59,12 +59,12 @@ BEGIN
   IF v_line.order_status = 4 THEN RETURN 90004; END IF;
 
   UPDATE sfc_moroutingdetail SET
-    QualifiedQty = CASE WHEN p_type IN (1, 6) THEN round(QualifiedQty + p_change, 6) ELSE QualifiedQty END,
-    ScrapQty = CASE WHEN p_type = 2 THEN round(ScrapQty + p_change, 6) ELSE ScrapQty END,
-    RefusedQty = CASE WHEN p_type = 3 THEN round(RefusedQty + p_change, 6) ELSE RefusedQty END,
-    BalQualifiedQty = CASE WHEN p_type = 4 THEN round(BalQualifiedQty + p_change, 6) ELSE BalQualifiedQty END,
-    TransOutQty = CASE WHEN p_type = 5 THEN round(TransOutQty + p_change, 6) ELSE TransOutQty END,
-    CompleteQty = CASE WHEN p_type = 6 THEN round(CompleteQty + p_change, 6) ELSE CompleteQty END
+    QualifiedQty = CASE WHEN p_type IN (1, 6) THEN mom_quantity(QualifiedQty + p_change) ELSE QualifiedQty END,
+    ScrapQty = CASE WHEN p_type = 2 THEN mom_quantity(ScrapQty + p_change) ELSE ScrapQty END,
+    RefusedQty = CASE WHEN p_type = 3 THEN mom_quantity(RefusedQty + p_change) ELSE RefusedQty END,
+    BalQualifiedQty = CASE WHEN p_type = 4 THEN mom_quantity(BalQualifiedQty + p_change) ELSE BalQualifiedQty END,
+    TransOutQty = CASE WHEN p_type = 5 THEN mom_quantity(TransOutQty + p_change) ELSE TransOutQty END,
+    CompleteQty = CASE WHEN p_type = 6 THEN mom_quantity(CompleteQty + p_change) ELSE CompleteQty END
    WHERE MoRoutingDId = p_routing_line_id;
   RETURN 0;
 END

@@ -69,6 +69,85 @@ CREATE FUNCTION mom_token_matches(token text, krts bigint) RETURNS boolean
   END
 $$;
 
+-- ---------------------------------------------------------------- numbers
+--
+-- The data layer's rules for numbers (platform/ado/numeric_rules.h), which the
+-- embedded database's procedures follow too, so that both databases give one answer:
+-- quantities are kept to six places, rounded half to even, and refused below -10^9 or
+-- above 10^9 (the most that a binary double, as the embedded database stores it, holds
+-- exactly to six places), with the original server's overflow text. Products and
+-- quotients are worked in double precision, as there, and rounded from the shortest
+-- decimal form of the result.
+
+CREATE FUNCTION mom_round_half_even(v numeric, places integer) RETURNS numeric
+  LANGUAGE sql IMMUTABLE STRICT AS $$
+  SELECT CASE WHEN abs(v - trunc(v, places)) = 5 * 10::numeric ^ (-places - 1)
+                   AND mod(trunc(v * 10::numeric ^ places), 2) = 0
+              THEN trunc(v, places)
+              ELSE round(v, places) END
+$$;
+
+CREATE FUNCTION mom_quantity(v numeric) RETURNS numeric LANGUAGE plpgsql IMMUTABLE AS $$
+DECLARE
+  r numeric;
+BEGIN
+  IF v IS NULL THEN RETURN NULL; END IF;
+  -- NaN and the infinities fail the comparison too.
+  IF NOT (abs(v) < 1000000000) THEN
+    RAISE EXCEPTION 'Arithmetic overflow error converting numeric to data type numeric.' USING ERRCODE = '22003';
+  END IF;
+  r := mom_round_half_even(v, 6);
+  IF NOT (abs(r) < 1000000000) THEN
+    RAISE EXCEPTION 'Arithmetic overflow error converting numeric to data type numeric.' USING ERRCODE = '22003';
+  END IF;
+  RETURN r;
+END
+$$;
+
+-- A computed double as a quantity: its shortest decimal form (extra_float_digits 1),
+-- then the rule above.
+CREATE FUNCTION mom_quantity(v double precision) RETURNS numeric LANGUAGE plpgsql IMMUTABLE
+  SET extra_float_digits = 1 AS $$
+BEGIN
+  IF v IS NULL THEN RETURN NULL; END IF;
+  IF NOT (abs(v) < 1000000000) THEN
+    RAISE EXCEPTION 'Arithmetic overflow error converting numeric to data type numeric.' USING ERRCODE = '22003';
+  END IF;
+  RETURN mom_quantity(v::text::numeric);
+END
+$$;
+
+-- cast(X as int) as the original server converts (the data layer writes the
+-- component's casts as mom_cast_int): numbers truncated toward zero, text only when it
+-- is an integer (blanks around it allowed, blank text 0), the result within int.
+CREATE FUNCTION mom_cast_int(v numeric) RETURNS integer LANGUAGE plpgsql IMMUTABLE STRICT AS $$
+BEGIN
+  IF NOT (trunc(v) BETWEEN -2147483648 AND 2147483647) THEN
+    RAISE EXCEPTION 'Arithmetic overflow error converting expression to data type int.';
+  END IF;
+  RETURN trunc(v)::integer;
+END
+$$;
+CREATE FUNCTION mom_cast_int(v double precision) RETURNS integer
+  LANGUAGE sql IMMUTABLE STRICT AS $$ SELECT mom_cast_int(trunc(v)::numeric) $$;
+CREATE FUNCTION mom_cast_int(v bigint) RETURNS integer
+  LANGUAGE sql IMMUTABLE STRICT AS $$ SELECT mom_cast_int(v::numeric) $$;
+CREATE FUNCTION mom_cast_int(v integer) RETURNS integer
+  LANGUAGE sql IMMUTABLE STRICT AS $$ SELECT v $$;
+CREATE FUNCTION mom_cast_int(v boolean) RETURNS integer
+  LANGUAGE sql IMMUTABLE STRICT AS $$ SELECT CASE WHEN v THEN 1 ELSE 0 END $$;
+CREATE FUNCTION mom_cast_int(v text) RETURNS integer LANGUAGE plpgsql IMMUTABLE STRICT AS $$
+DECLARE
+  t text := btrim(v, E' \t');
+BEGIN
+  IF t = '' THEN RETURN 0; END IF;
+  IF t !~ '^[+-]?[0-9]+$' THEN
+    RAISE EXCEPTION 'Conversion failed when converting the varchar value ''%'' to data type int.', v;
+  END IF;
+  RETURN mom_cast_int(t::numeric);
+END
+$$;
+
 -- Original spellings of the schema's column names ('MoDId', 'QualifiedInQty'), filled
 -- when the database is created, so that the data layer can hand fields their names
 -- as the component spells them.

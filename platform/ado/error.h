@@ -34,6 +34,10 @@ inline constexpr int32_t kErrParameterImproper = 3708;
 inline constexpr int32_t kErrOperationNotAllowed = 3219;
 inline constexpr int32_t kErrProviderNotFound = 3706;
 inline constexpr int32_t kErrFieldValue = static_cast<int32_t>(0x80040E21u);  // value cannot be stored
+// A value too large (or not a number at all) for the decimal that is to hold it. The
+// native code is the original server's for an arithmetic overflow.
+inline constexpr int32_t kErrDataOverflow = static_cast<int32_t>(0x80040E57u);
+inline constexpr int kNativeArithmeticOverflow = 8115;
 
 [[noreturn]] void Raise(int32_t number, std::string description, std::string sql = {});
 // The standard description of one of the numbers above.

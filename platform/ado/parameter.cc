@@ -5,18 +5,12 @@
 #include <cstdlib>
 
 #include "platform/ado/error.h"
+#include "platform/ado/numeric_rules.h"
 #include "platform/ado/text.h"
 
 namespace ado {
 
 namespace {
-
-// Rounds to `decimals` places, halves away from zero, judged on the shortest decimal
-// form of the value (so 1.0000005 to six places is 1.000001 as written, whatever the
-// binary approximation says). That is what a decimal(p, s) parameter does on the server.
-double RoundHalfAwayFromZero(double v, int decimals) {
-  return com::RoundDecimal(v, decimals, com::Halfway::kAwayFromZero);
-}
 
 com::Variant BindText(const Parameter& p, const com::Variant& v, bool fixed_length) {
   std::string text = v.ToString();
@@ -42,8 +36,8 @@ com::Variant BindValue(const Parameter& p) {
     case adSingle:
     case adDouble: return v.ConvertTo(com::VarType::R8);
     case adDecimal:
-    case adNumeric: return com::Variant(RoundHalfAwayFromZero(v.ToR8(), p.numeric_scale));
-    case adCurrency: return com::Variant(RoundHalfAwayFromZero(v.ToR8(), 4));
+    case adNumeric: return com::Variant(BindDecimal(v.ToR8(), p.precision, p.numeric_scale));
+    case adCurrency: return com::Variant(com::RoundDecimal(v.ToR8(), 4, com::Halfway::kAwayFromZero));
     case adDate:
     case adDBTimeStamp: return v.ConvertTo(com::VarType::Date);
     case adChar:

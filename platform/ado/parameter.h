@@ -39,7 +39,9 @@ class Parameter final : public com::Object<IParameter> {
 
   // The value as the provider receives it: converted to the parameter's type, a
   // decimal rounded to its scale, fixed-length text padded to its size. Empty and
-  // Null become a database null. Raises 3708 for text longer than its size.
+  // Null become a database null. Raises 3708 for text longer than its size, and
+  // kErrDataOverflow for a decimal that is not finite or does not fit (see
+  // numeric_rules.h), before anything reaches the provider.
   BoundParameter Bind() const;
 
  private:

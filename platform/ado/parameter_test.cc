@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "platform/ado/ado_test_support.h"
 #include "platform/ado/command.h"
 #include "testing/test_support.h"
@@ -66,6 +68,10 @@ TEST(ParameterTest, BindRefusesValuesThatDoNotFit) {
       {ado::adInteger, 0, com::Variant("abc"), com::kErrTypeMismatch},
       {ado::adVarChar, 3, com::Variant("abcd"), ado::kErrParameterImproper},
       {ado::adChar, 2, com::Variant("äöü"), ado::kErrParameterImproper},
+      {ado::adDecimal, 0, com::Variant(1e23), ado::kErrDataOverflow},
+      {ado::adNumeric, 0, com::Variant(std::nan("")), ado::kErrDataOverflow},
+      {ado::adDecimal, 0, com::Variant(-HUGE_VAL), ado::kErrDataOverflow},
+      {ado::adDecimal, 0, com::Variant("1e300"), ado::kErrDataOverflow},
   };
   for (const auto& c : cases)
     EXPECT_EQ(RaisedNumber([&] { Make(c.type, c.size, 0, c.in)->Bind(); }), c.number) << c.type;
@@ -126,6 +132,11 @@ TEST_F(CommandTest, ReusedWithNewValuesAndValuesReachTheDatabaseAsBound) {
 
   (*insert_)["name"] = "much too long";
   EXPECT_EQ(RaisedNumber([&] { insert_->Execute(); }), ado::kErrParameterImproper);
+  (*insert_)["name"] = "inf";
+  (*insert_)["amount"] = HUGE_VAL;
+  EXPECT_EQ(RaisedNumber([&] { insert_->Execute(); }), ado::kErrDataOverflow);
+  (*insert_)["amount"] = 1e9;  // more integer digits than a double holds to six places
+  EXPECT_EQ(RaisedNumber([&] { insert_->Execute(); }), ado::kErrDataOverflow);
   EXPECT_EQ(Scalar(*db_, "select count(*) from T").ToI4(), 2);
 }
 

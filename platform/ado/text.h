@@ -13,5 +13,7 @@ bool EqualsIgnoreCase(std::string_view a, std::string_view b);
 // Number of UTF-8 characters (continuation bytes are not counted).
 size_t Utf8Length(std::string_view text);
 std::string_view TrimBlanks(std::string_view text);
+// Text as an SQL string literal: quoted, inner quotes doubled.
+std::string QuoteLiteral(std::string_view text);
 
 }  // namespace ado

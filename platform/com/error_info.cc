@@ -18,28 +18,44 @@ std::optional<ExcepInfo> TakeErrorInfo() {
   return info;
 }
 
-HResult StatusFromCurrentException(ExcepInfo* excep) noexcept {
+namespace {
+constexpr int32_t kErrOutOfMemory = 7;
+}
+
+ExcepInfo CurrentExceptionInfo() noexcept {
   ExcepInfo info;
-  HResult hr = E_FAIL;
+  try {
+    try {
+      throw;
+    } catch (const Error& e) {
+      info.number = e.number();
+      info.description = e.description();
+      info.source = e.source();
+    } catch (const std::bad_alloc&) {
+      info.number = kErrOutOfMemory;
+      info.description = StandardDescription(kErrOutOfMemory);
+    } catch (const std::exception& e) {
+      info.number = kErrAutomation;
+      info.description = e.what();
+    } catch (...) {
+      info.number = kErrAutomation;
+      info.description = StandardDescription(kErrAutomation);
+    }
+  } catch (...) {
+    // Out of memory while copying the texts: the number alone.
+    info.number = kErrOutOfMemory;
+  }
+  return info;
+}
+
+HResult StatusFromCurrentException(ExcepInfo* excep) noexcept {
+  ExcepInfo info = CurrentExceptionInfo();
+  HResult hr = StatusFromErrorNumber(info.number);
   try {
     throw;
-  } catch (const Error& e) {
-    info.number = e.number();
-    info.description = e.description();
-    info.source = e.source();
-    hr = StatusFromErrorNumber(e.number());
   } catch (const std::bad_alloc&) {
-    info.number = 7;
-    info.description = StandardDescription(7);
     hr = E_OUTOFMEMORY;
-  } catch (const std::exception& e) {
-    info.number = kErrAutomation;
-    info.description = e.what();
-    hr = StatusFromErrorNumber(kErrAutomation);
   } catch (...) {
-    info.number = kErrAutomation;
-    info.description = StandardDescription(kErrAutomation);
-    hr = StatusFromErrorNumber(kErrAutomation);
   }
   try {
     SetErrorInfo(info);

@@ -21,6 +21,10 @@ HResult GuardCall(Body&& body, ExcepInfo* excep = nullptr) noexcept;
 
 // Status and info for the exception being handled (call inside a catch block).
 HResult StatusFromCurrentException(ExcepInfo* excep) noexcept;
+// The number and description of the exception being handled, whatever its type (call
+// inside a catch block): a com::Error's own, a standard exception's what() as an
+// automation error, anything else the automation error's standard description.
+ExcepInfo CurrentExceptionInfo() noexcept;
 
 template <class Body>
 HResult GuardCall(Body&& body, ExcepInfo* excep) noexcept {

@@ -152,8 +152,12 @@ Variant& Variant::Deref() {
 int64_t RoundToInteger(double v, int64_t lo, int64_t hi) {
   if (std::isnan(v)) Raise(kErrOverflow);
   double r = std::nearbyint(v);  // the default rounding mode sends halves to even
-  if (r < static_cast<double>(lo) || r > static_cast<double>(hi)) Raise(kErrOverflow);
-  return static_cast<int64_t>(r);
+  // 2^63 is the first double past int64; a bound near it is not exact as a double, so
+  // the comparison is made against the bound itself once the value is in range.
+  if (!(r >= -0x1p63 && r < 0x1p63)) Raise(kErrOverflow);
+  const int64_t i = static_cast<int64_t>(r);
+  if (i < lo || i > hi) Raise(kErrOverflow);
+  return i;
 }
 
 double RoundDecimal(double v, int decimals, Halfway halfway) {
@@ -222,12 +226,27 @@ int64_t Variant::ToI8() const {
     case VarType::UI1:
     case VarType::Bool: return std::get<int64_t>(v.value_);
     case VarType::Currency: {
+      // Exactly, in ten-thousandths: halfway to the even integer.
       int64_t scaled = std::get<int64_t>(v.value_);
-      return RoundToInteger(static_cast<double>(scaled) / 10000.0, lo, hi);
+      int64_t whole = scaled / 10000, rest = scaled % 10000;
+      if (rest > 5000 || (rest == 5000 && whole % 2 != 0)) ++whole;
+      if (rest < -5000 || (rest == -5000 && whole % 2 != 0)) --whole;
+      return whole;
     }
     case VarType::R8:
     case VarType::Date: return RoundToInteger(std::get<double>(v.value_), lo, hi);
-    case VarType::String: return RoundToInteger(ParseNumber(std::get<std::string>(v.value_)), lo, hi);
+    case VarType::String: {
+      // Whole numbers exactly, beyond what a double holds; anything else as a number.
+      std::string_view s = Trim(std::get<std::string>(v.value_));
+      if (!s.empty() && s.front() == '+') s.remove_prefix(1);
+      int64_t exact = 0;
+      auto [ptr, ec] = std::from_chars(s.data(), s.data() + s.size(), exact);
+      if (ptr == s.data() + s.size() && !s.empty()) {
+        if (ec == std::errc::result_out_of_range) Raise(kErrOverflow);
+        if (ec == std::errc()) return exact;
+      }
+      return RoundToInteger(ParseNumber(std::get<std::string>(v.value_)), lo, hi);
+    }
     default: Raise(kErrTypeMismatch);
   }
 }
@@ -340,8 +359,16 @@ Date Variant::ToDate() const {
 int64_t Variant::ToCurrency() const {
   const Variant& v = Deref();
   if (v.type_ == VarType::Currency) return std::get<int64_t>(v.value_);
+  if (v.type_ == VarType::I2 || v.type_ == VarType::I4 || v.type_ == VarType::I8 || v.type_ == VarType::UI1 ||
+      v.type_ == VarType::Bool) {
+    // Whole numbers exactly: the range is +-922337203685477.5807.
+    int64_t i = std::get<int64_t>(v.value_);
+    constexpr int64_t kMaxWhole = std::numeric_limits<int64_t>::max() / 10000;
+    if (i > kMaxWhole || i < -kMaxWhole) Raise(kErrOverflow);
+    return i * 10000;
+  }
   double d = ToR8() * 10000.0;
-  return RoundToInteger(d, std::numeric_limits<int64_t>::min() / 2, std::numeric_limits<int64_t>::max() / 2);
+  return RoundToInteger(d, std::numeric_limits<int64_t>::min(), std::numeric_limits<int64_t>::max());
 }
 
 Ptr<IUnknown> Variant::ToUnknown() const {

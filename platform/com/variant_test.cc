@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <functional>
+#include <limits>
 #include <string>
 
 #include "platform/com/error.h"
@@ -65,6 +66,44 @@ TEST(VariantConversion, NarrowIntegersOverflow) {
   EXPECT_EQ(ErrorOf([] { Variant(-1).ToUI1(); }), kErrOverflow);
   EXPECT_EQ(Variant(255.4).ToUI1(), 255);
   EXPECT_EQ(ErrorOf([] { Variant(255.5).ToUI1(); }), kErrOverflow);  // rounds to 256
+}
+
+TEST(VariantConversion, WideIntegersAndCurrencyOverflowExactlyAtTheirBounds) {
+  constexpr int64_t kMax = std::numeric_limits<int64_t>::max(), kMin = std::numeric_limits<int64_t>::min();
+  constexpr int64_t kMaxCurrency = kMax / 10000;  // 922337203685477 whole units
+  struct Case {
+    Variant in;
+    bool currency;  // else ToI8
+    int64_t expected;
+    int32_t error;
+  } cases[] = {
+      {Variant(0x1p63), false, 0, kErrOverflow},  // 2^63: one past the largest
+      {Variant(-0x1p63), false, kMin, 0},
+      {Variant(0x1p62), false, int64_t{1} << 62, 0},
+      {Variant("9223372036854775807"), false, kMax, 0},  // text is read exactly
+      {Variant("-9223372036854775808"), false, kMin, 0},
+      {Variant("9223372036854775808"), false, 0, kErrOverflow},
+      {Variant(" +12 "), false, 12, 0},
+      {Variant::FromCurrency(kMax), false, kMaxCurrency + 1, 0},  // .5807 rounds up, exactly
+      {Variant::FromCurrency(-25000), false, -2, 0},
+      {Variant::FromCurrency(-35000), false, -4, 0},
+      {Variant(kMaxCurrency), true, kMaxCurrency * 10000, 0},
+      {Variant(-kMaxCurrency), true, -kMaxCurrency * 10000, 0},
+      {Variant(kMaxCurrency + 1), true, 0, kErrOverflow},
+      {Variant(int32_t{7}), true, 70000, 0},
+      {Variant(5e14), true, int64_t{5000000000000000000}, 0},  // beyond half the range
+      {Variant(-9e14), true, int64_t{-9000000000000000000}, 0},
+      {Variant(9.3e14), true, 0, kErrOverflow},
+      {Variant(std::nan("")), true, 0, kErrOverflow},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.in.ToString() + (c.currency ? " to Currency" : " to LongLong"));
+    int64_t got = 0;
+    EXPECT_EQ(ErrorOf([&] { got = c.currency ? c.in.ToCurrency() : c.in.ToI8(); }), c.error);
+    if (!c.error) {
+      EXPECT_EQ(got, c.expected);
+    }
+  }
 }
 
 TEST(VariantConversion, TextAndFlags) {

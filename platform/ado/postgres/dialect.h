@@ -20,10 +20,12 @@
 //   SELECT ..., Alias = expr, ...        -> expr AS "Alias" at the statement's own select
 //                                           list (expr AS Alias in nested ones)
 //   N'text'                              -> 'text'
+//   cast(X as int)                       -> mom_cast_int(X), the schema's conversion as
+//                                           the original server does it
 //   WITH (NOLOCK)                        -> dropped
 //   ?, ?N ($N)                           -> $k, numbered per statement (see Statement)
 //
-// Everything else (cast(X as int), PostgreSQL DDL and PL/pgSQL) passes unchanged.
+// Everything else (other casts, PostgreSQL DDL and PL/pgSQL) passes unchanged.
 
 #include <cstddef>
 #include <string>
@@ -44,8 +46,9 @@ struct Statement {
 struct Translation {
   std::vector<Statement> statements;  // in order; statements of only blanks or comments dropped
   size_t parameter_count = 0;         // parameters the text refers to (highest position + 1)
-  // Every identifier of the text as written, by its lower-case form (first spelling
-  // with an upper-case letter wins): restores the spelling of result column names.
+  // Every identifier of the text as written, by its lower-case form (an alias of a
+  // statement's own select list first, else the first spelling with an upper-case
+  // letter): restores the spelling of result column names.
   std::unordered_map<std::string, std::string> spellings;
   // The statements joined into one script for the simple query protocol.
   std::string Script() const;

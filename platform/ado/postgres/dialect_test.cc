@@ -42,7 +42,10 @@ TEST(PgDialectTest, RewritesTheSupportedConstructsAndNothingElse) {
       {"select 1 as 'Quoted'", "select 1 as \"Quoted\""},
       {"update T set a = 1 where b = 2", "update T set a = 1 where b = 2"},
       {"select N'abc', n'd' from T with (nolock) where a = ?", "select 'abc', 'd' from T  where a = $1"},
-      {"select cast(x as int) from T", "select cast(x as int) from T"},
+      // casts to int convert as the original server does; others are the server's own
+      {"select cast(x as int) from T", "select mom_cast_int(x) from T"},
+      {"select CAST( a.cValue AS INT ) as Scale from T a", "select mom_cast_int(a.cValue) as Scale from T a"},
+      {"select cast(cast(x as int) + 1 as numeric) from T", "select cast(mom_cast_int(x) + 1 as numeric) from T"},
       // T-SQL type names, and the reserved word that is an allocation column
       {"create table #w (a nvarchar(2), b datetime, c tinyint, d nchar(3))",
        "create TEMP table \"#w\" (a varchar(2), b timestamp(3), c smallint, d char(3))"},
@@ -128,6 +131,15 @@ TEST(PgDialectTest, SpellingsComeFromTheText) {
   EXPECT_EQ(t.spellings.at("inqty"), "InQty");
   EXPECT_EQ(t.spellings.at("krts"), "Krts");
   EXPECT_EQ(t.spellings.count("notme"), 0u);
+
+  // The statement's own aliases name its columns, as they are written.
+  t = Translate(
+      "select d.iQuantity - d.fMoQuantity as iquantity, d.cInvCode as cinvCode, d.iRowNo as iRowNO, "
+      "(select max(x.cInvCode) as CINVCODE from U x) as m, d.MoDId from T d");
+  EXPECT_EQ(t.spellings.at("iquantity"), "iquantity");
+  EXPECT_EQ(t.spellings.at("cinvcode"), "cinvCode");
+  EXPECT_EQ(t.spellings.at("irowno"), "iRowNO");
+  EXPECT_EQ(t.spellings.at("modid"), "MoDId");
 }
 
 TEST(TsqlTokenizerTest, KnowsPostgresLiterals) {

@@ -16,6 +16,7 @@
 
 #include "platform/ado/error.h"
 #include "platform/ado/materialized_rows.h"
+#include "platform/ado/numeric_rules.h"
 #include "platform/ado/postgres/dialect.h"
 #include "platform/ado/postgres/pg_values.h"
 #include "platform/ado/postgres/prepared_cache.h"
@@ -224,6 +225,8 @@ class PostgresSession final : public Session {
   [[noreturn]] void Fail(const Failure& f, std::string_view sql) {
     if (PQstatus(conn_) == CONNECTION_BAD) Broken(f.message);
     if (f.sqlstate == "57014") throw Error(kErrQueryTimeout, Describe(kErrQueryTimeout), 0, std::string(sql));
+    // numeric_value_out_of_range: the procedures' quantity refusal among others.
+    if (f.sqlstate == "22003") throw Error(kErrDataOverflow, f.message, kNativeArithmeticOverflow, std::string(sql));
     throw Error(kErrProvider, f.message, 0, std::string(sql));
   }
 
@@ -591,6 +594,7 @@ ExecuteResult PostgresSession::CallProcedure(std::string_view name, std::span<Bo
   };
 
   std::optional<com::Variant> return_value;
+  std::optional<std::string> return_text;  // converted once the replies are all read
   std::optional<std::string> cursor;
   bool has_cursor_column = false;
   auto sink = [&](const PGresult* r) {
@@ -600,11 +604,7 @@ ExecuteResult PostgresSession::CallProcedure(std::string_view name, std::span<Bo
     if (PQgetisnull(r, 0, 0)) {
       return_value = com::Variant::Null();
     } else {
-      std::string_view text(PQgetvalue(r, 0, 0), static_cast<size_t>(PQgetlength(r, 0, 0)));
-      int64_t v = 0;
-      auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
-      bool integral = ec == std::errc() && ptr == text.data() + text.size() && v >= INT32_MIN && v <= INT32_MAX;
-      return_value = integral ? com::Variant(static_cast<int32_t>(v)) : com::Variant(int32_t{0});
+      return_text = std::string(PQgetvalue(r, 0, 0), static_cast<size_t>(PQgetlength(r, 0, 0)));
     }
     if (PQnfields(r) >= 2 && !PQgetisnull(r, 0, 1)) cursor = std::string(PQgetvalue(r, 0, 1));
   };
@@ -648,6 +648,9 @@ ExecuteResult PostgresSession::CallProcedure(std::string_view name, std::span<Bo
   // A procedure spells its result columns itself (quoted aliases), lower-case ones
   // such as "sortseq" included, so they are left as they come.
   if (rows.rows) result.rows = std::move(rows.rows);
+  // The call is complete; a return value that is not a whole number fails it as a Null
+  // one fails the caller's conversion, the procedure's work staying with the caller.
+  if (return_text) return_value = ReturnValueFromText(*return_text);
   if (!params.empty() && params[0].direction == adParamReturnValue)
     params[0].value = return_value ? *return_value : com::Variant(int32_t{0});
   return result;

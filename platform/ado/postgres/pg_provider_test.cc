@@ -12,6 +12,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <limits>
+#include <optional>
 #include <random>
 
 #include "platform/ado/ado_test_support.h"
@@ -431,6 +432,40 @@ TEST_F(PgTest, ProceduresReturnCodesAndCursorRows) {
   db_->BeginTrans();
   EXPECT_EQ(RaisedNumber([&] { call("NoSuchProc")->Execute(); }), ado::kErrProvider);
   db_->CommitTrans();
+}
+
+TEST_F(PgTest, ReturnValuesMustBeWholeAndOverflowsAreTheDataLayersOwn) {
+  db_->Execute(
+      "create function test_code(p numeric) returns numeric language sql as $$ select p $$;"
+      "create function test_overflow() returns integer language plpgsql as $$\n"
+      "begin raise exception 'too big' using errcode = '22003'; end $$;");
+  auto call = [&](const std::string& name, std::optional<double> arg) {
+    auto cmd = ado::Command::Create();
+    cmd->SetActiveConnection(db_);
+    cmd->command_text = name;
+    cmd->command_type = ado::adCmdStoredProc;
+    cmd->parameters().Append(cmd->CreateParameter("Return", ado::adInteger, ado::adParamReturnValue));
+    if (arg) cmd->parameters().Append(cmd->CreateParameter("p", ado::adDouble, ado::adParamInput, 0, *arg));
+    cmd->Execute();
+    return cmd->parameters().Item(0).value;
+  };
+  EXPECT_EQ(call("test_code", 90001.0), com::Variant(int32_t{90001}));  // "90001" or "90001.0": both whole
+  const double refused[] = {90001.5, 3e9};
+  for (double v : refused) {
+    auto e = Raised([&] { call("test_code", v); });
+    ASSERT_TRUE(e) << v;
+    EXPECT_EQ(e->number(), ado::kErrProvider);
+    EXPECT_NE(e->description().find("not a whole number"), std::string::npos) << e->description();
+  }
+  try {
+    call("test_overflow", std::nullopt);
+    ADD_FAILURE() << "no overflow";
+  } catch (const ado::Error& overflow) {
+    EXPECT_EQ(overflow.number(), ado::kErrDataOverflow);
+    EXPECT_EQ(overflow.native_code(), ado::kNativeArithmeticOverflow);
+    EXPECT_EQ(overflow.description(), "too big");
+  }
+  EXPECT_FALSE(db_->session().InTransaction());
 }
 
 TEST_F(PgTest, ATerminatedBackendFailsEveryLaterCall) {

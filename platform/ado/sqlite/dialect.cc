@@ -87,7 +87,7 @@ class Translator {
           i = after;
           continue;
         }
-        if (MatchCastToInt(i, end, &after)) {
+        if (tsql::MatchCastToInt(v_, i, end, &after)) {
           out += EmitCastToInt(i, end);
           i = after;
           continue;
@@ -158,25 +158,10 @@ class Translator {
     return std::string(kMoneyTextFunction) + "(" + Emit(first, last + 1, false) + ")";
   }
 
-  // cast(X as int): sets *after past the ')'.
-  bool MatchCastToInt(size_t i, size_t end, size_t* after, Range* operand = nullptr) const {
-    if (!IsWord(v_[i], "cast")) return false;
-    size_t open = v_.Next(i, end);
-    if (open >= end || !IsPunct(v_[open], "(")) return false;
-    size_t close = v_.MatchParen(open, end);
-    if (close >= end) return false;
-    std::vector<size_t> inside = v_.Significant(open + 1, close);
-    if (inside.size() < 3 || !IsWord(v_[inside[inside.size() - 2]], "as") || !IsWord(v_[inside.back()], "int"))
-      return false;
-    *after = close + 1;
-    if (operand) *operand = {inside.front(), inside[inside.size() - 3] + 1};
-    return true;
-  }
-
   std::string EmitCastToInt(size_t i, size_t end) {
     size_t after = 0;
     Range operand;
-    MatchCastToInt(i, end, &after, &operand);
+    tsql::MatchCastToInt(v_, i, end, &after, &operand);
     return std::string(kCastToIntFunction) + "(" + Emit(operand.first, operand.second, false) + ")";
   }
 

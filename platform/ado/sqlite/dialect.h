@@ -31,11 +31,15 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/ado/tsql/constructs.h"
+
 namespace ado::sqlite {
 
 inline constexpr std::string_view kMoneyTextFunction = "mom_money_text";
 inline constexpr std::string_view kCurrentTimeFunction = "mom_getdate";
-inline constexpr std::string_view kCastToIntFunction = "mom_cast_int";
+inline constexpr std::string_view kCastToIntFunction = tsql::kCastToIntFunction;
+// For the procedures' own statements: a computed quantity as a quantity column keeps it.
+inline constexpr std::string_view kQuantityFunction = "mom_quantity";
 
 struct DeclaredColumn {
   std::string name;

@@ -5,8 +5,8 @@ struct sqlite3;
 
 namespace ado::sqlite {
 
-// mom_money_text(row_version), mom_getdate() and mom_cast_int(x); returns an SQLite
-// result code.
+// mom_money_text(row_version), mom_getdate(), mom_cast_int(x) and mom_quantity(x);
+// returns an SQLite result code.
 int RegisterFunctions(sqlite3* db);
 
 }  // namespace ado::sqlite

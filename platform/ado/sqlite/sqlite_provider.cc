@@ -10,6 +10,7 @@
 
 #include "platform/ado/error.h"
 #include "platform/ado/materialized_rows.h"
+#include "platform/ado/numeric_rules.h"
 #include "platform/ado/procedure_catalog.h"
 #include "platform/ado/sqlite/column_values.h"
 #include "platform/ado/sqlite/dialect.h"
@@ -123,7 +124,11 @@ class SqliteSession final : public Session {
     bool late = deadline_ && Clock::now() >= *deadline_;
     if ((primary == SQLITE_INTERRUPT && timed_out_) || (primary == SQLITE_BUSY && late))
       throw Error(kErrQueryTimeout, Describe(kErrQueryTimeout), rc, std::string(sql));
-    throw Error(kErrProvider, sqlite3_errmsg(db_.get()), sqlite3_extended_errcode(db_.get()), std::string(sql));
+    std::string message = sqlite3_errmsg(db_.get());
+    // A quantity refused by mom_quantity is the data layer's overflow, as on the server.
+    if (message == kNumericOverflowText)
+      throw Error(kErrDataOverflow, message, kNativeArithmeticOverflow, std::string(sql));
+    throw Error(kErrProvider, message, sqlite3_extended_errcode(db_.get()), std::string(sql));
   }
 
   void Exec(std::string_view sql) { Run(sql, {}, false); }
@@ -292,7 +297,7 @@ ExecuteResult SqliteSession::CallProcedure(std::string_view name, std::span<Boun
     deadline.Disarm();  // the undo must not be cut short by the expired limit
     UndoSavepoint(savepoint);
     const auto* error = dynamic_cast<const Error*>(&e);
-    if (error && error->number() == kErrQueryTimeout) throw;
+    if (error && (error->number() == kErrQueryTimeout || error->number() == kErrDataOverflow)) throw;
     if (error) throw Error(kErrProvider, e.what(), error->native_code(), error->sql());
     Raise(kErrProvider, e.what());
   }

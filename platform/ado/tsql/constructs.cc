@@ -30,6 +30,20 @@ bool MatchGetDate(const TokenView& v, size_t i, size_t end, size_t* after) {
   return true;
 }
 
+bool MatchCastToInt(const TokenView& v, size_t i, size_t end, size_t* after, Range* operand) {
+  if (!IsWord(v[i], "cast")) return false;
+  size_t open = v.Next(i, end);
+  if (open >= end || !IsPunct(v[open], "(")) return false;
+  size_t close = v.MatchParen(open, end);
+  if (close >= end) return false;
+  std::vector<size_t> inside = v.Significant(open + 1, close);
+  if (inside.size() < 3 || !IsWord(v[inside[inside.size() - 2]], "as") || !IsWord(v[inside.back()], "int"))
+    return false;
+  *after = close + 1;
+  if (operand) *operand = {inside.front(), inside[inside.size() - 3] + 1};
+  return true;
+}
+
 bool MatchTableHint(const TokenView& v, size_t i, size_t end, size_t* after) {
   if (!IsWord(v[i], "with")) return false;
   size_t open = v.Next(i, end);

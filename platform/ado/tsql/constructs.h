@@ -1,6 +1,7 @@
 #pragma once
 // The T-SQL constructs that every dialect recognises before rewriting them its own
-// way: the row-version token, getdate(), table hints and IDENTITY in SELECT INTO.
+// way: the row-version token, getdate(), cast(X as int), table hints and IDENTITY in
+// SELECT INTO.
 
 #include <string_view>
 #include <vector>
@@ -14,6 +15,11 @@ namespace ado::tsql {
 bool MatchMoneyText(const TokenView& v, size_t i, size_t end, size_t* after, Range* inner = nullptr);
 // getdate() at token `i`: sets *after past the ')'.
 bool MatchGetDate(const TokenView& v, size_t i, size_t end, size_t* after);
+// cast(X as int) at token `i`: sets *after past the ')' and *operand (when given) to
+// X's significant tokens. Every dialect hands it to its mom_cast_int, which converts as
+// the original server does (numeric_rules.h).
+inline constexpr std::string_view kCastToIntFunction = "mom_cast_int";
+bool MatchCastToInt(const TokenView& v, size_t i, size_t end, size_t* after, Range* operand = nullptr);
 // WITH (NOLOCK[, ...]) after a table name: sets *after past the ')'.
 bool MatchTableHint(const TokenView& v, size_t i, size_t end, size_t* after);
 // Whether the significant tokens `sig` of a select item are IDENTITY(type, 1, 1).
