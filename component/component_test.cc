@@ -5,8 +5,11 @@
 
 #include <dlfcn.h>
 
+#include <functional>
+#include <stdexcept>
 #include <thread>
 
+#include "component/call_convention.h"
 #include "component/cls_mom_type_info.h"
 #include "component/identity.h"
 #include "component/version_resource.h"
@@ -149,6 +152,126 @@ TEST_F(ComponentTest, LateBoundCallsTakeDeclaredDefaultsAndWriteBackByReference)
     FAIL();
   } catch (const com::Error& e) {
     EXPECT_EQ(e.number(), com::kErrTypeMismatch);
+  }
+}
+
+// Every argument an operation may take; Null(p, k) passes p unless k is the one left out.
+struct Arguments {
+  int32_t id = 3003, id2 = 0, out_id = 0;
+  int16_t type = 1;
+  double qty = 1, out_qty = 0;
+  std::string text = "产品入库", text2, err = "unchanged", token;
+  mom::ConnectionRef conn;
+  mom::ObjectRef login;
+  mom::RecordsetRef rs;
+  mom::VariantBool flag = 0, result = mom::kVariantTrue;
+  int left_out = -1;
+  template <class T>
+  T* Or(T* p, int k) const {
+    return k == left_out ? nullptr : p;
+  }
+};
+
+TEST_F(ComponentTest, ANullRequiredArgumentIsEPointerAndNothingRuns) {
+  // Each operation with the number of its required arguments (the result included),
+  // all passed but one; optional ones (Krts, CurDate, isChk) stay given.
+  const struct {
+    const char* name;
+    int required;
+    std::function<com::HResult(Arguments&)> call;
+  } operations[] = {
+      {"PushMoFromSo", 5,
+       [&](Arguments& a) {
+         return early_->PushMoFromSo(a.Or(&a.login, 0), a.Or(&a.text2, 1), a.Or(&a.rs, 2), a.Or(&a.err, 3), "SA",
+                                     a.Or(&a.result, 4));
+       }},
+      {"OpMoveQtyWrB", 7,
+       [&](Arguments& a) {
+         return early_->OpMoveQtyWrB(a.Or(&a.id, 0), a.Or(&a.qty, 1), a.Or(&a.text, 2), a.Or(&a.conn, 3),
+                                     a.Or(&a.token, 4), a.Or(&a.err, 5), a.Or(&a.result, 6));
+       }},
+      {"MoInQtyWrB", 7,
+       [&](Arguments& a) {
+         com::Date date{0};
+         return early_->MoInQtyWrB(a.Or(&a.id, 0), a.Or(&a.qty, 1), a.Or(&a.text, 2), a.Or(&a.conn, 3),
+                                   a.Or(&a.token, 4), a.Or(&a.err, 5), &date, &a.flag, a.Or(&a.result, 6));
+       }},
+      {"MoQtyWrBfromQc", 7,
+       [&](Arguments& a) {
+         return early_->MoQtyWrBfromQc(a.Or(&a.id, 0), a.Or(&a.id2, 1), a.Or(&a.qty, 2), a.Or(&a.text, 3),
+                                       a.Or(&a.conn, 4), a.Or(&a.err, 5), &a.flag, a.Or(&a.result, 6));
+       }},
+      {"STPullfromMORM", 6,
+       [&](Arguments& a) {
+         return early_->STPullfromMORM(a.Or(&a.login, 0), a.Or(&a.id, 1), a.Or(&a.qty, 2), a.Or(&a.out_qty, 3),
+                                       a.Or(&a.err, 4), a.Or(&a.result, 5));
+       }},
+      {"STPullfromMORP", 6,
+       [&](Arguments& a) {
+         return early_->STPullfromMORP(a.Or(&a.login, 0), a.Or(&a.id, 1), a.Or(&a.qty, 2), a.Or(&a.out_qty, 3),
+                                       a.Or(&a.err, 4), a.Or(&a.result, 5));
+       }},
+      {"MORMOutQtyWrB", 7,
+       [&](Arguments& a) {
+         return early_->MORMOutQtyWrB(a.Or(&a.id, 0), a.Or(&a.qty, 1), a.Or(&a.text, 2), a.Or(&a.flag, 3),
+                                      a.Or(&a.conn, 4), a.Or(&a.err, 5), &a.token, a.Or(&a.result, 6));
+       }},
+      {"GetBFRds", 7,
+       [&](Arguments& a) {
+         return early_->GetBFRds(a.Or(&a.conn, 0), a.Or(&a.id, 1), a.Or(&a.qty, 2), a.Or(&a.rs, 3),
+                                 a.Or(&a.flag, 4), a.Or(&a.err, 5), a.Or(&a.result, 6));
+       }},
+      {"MoQtyWrB", 8,
+       [&](Arguments& a) {
+         com::Date date{0};
+         return early_->MoQtyWrB(a.Or(&a.id, 0), a.Or(&a.flag, 1), a.Or(&a.qty, 2), a.Or(&a.text, 3),
+                                 a.Or(&a.conn, 4), a.Or(&a.err, 5), a.Or(&a.token, 6), &date, &a.flag,
+                                 a.Or(&a.result, 7));
+       }},
+      {"MoRoutingWrB", 5,
+       [&](Arguments& a) {
+         return early_->MoRoutingWrB(a.Or(&a.id, 0), a.Or(&a.qty, 1), a.Or(&a.conn, 2), a.Or(&a.err, 3), &a.token,
+                                     a.Or(&a.result, 4));
+       }},
+      {"EcnApplyChangeRef", 7,
+       [&](Arguments& a) {
+         return early_->EcnApplyChangeRef(a.Or(&a.login, 0), a.Or(&a.type, 1), a.Or(&a.conn, 2), a.Or(&a.out_id, 3),
+                                          a.Or(&a.text2, 4), a.Or(&a.id2, 5), a.Or(&a.id, 6));
+       }},
+  };
+  const std::string before = Scalar("select CompleteQty from sfc_moroutingdetail where MoRoutingDId = 3003").ToString();
+  for (const auto& op : operations) {
+    for (int k = 0; k < op.required; ++k) {
+      SCOPED_TRACE(std::string(op.name) + ", argument " + std::to_string(k + 1) + " null");
+      Arguments a;
+      a.conn = conn_;
+      a.left_out = k;
+      EXPECT_EQ(op.call(a), com::E_POINTER);
+      EXPECT_EQ(a.err, "unchanged");
+      EXPECT_EQ(a.result, mom::kVariantTrue);
+    }
+  }
+  EXPECT_EQ(Scalar("select CompleteQty from sfc_moroutingdetail where MoRoutingDId = 3003").ToString(), before);
+}
+
+TEST(CallConvention, TheTrapCatchesWhateverTheStepsThrow) {
+  com::ApartmentAffinity apartment;
+  const struct {
+    const char* name;
+    std::function<bool()> body;
+    const char* message;
+  } cases[] = {
+      {"a runtime error", [] () -> bool { throw com::Error(6, "Overflow"); }, "Overflow"},
+      {"a standard exception", [] () -> bool { throw std::out_of_range("index 7"); }, "index 7"},
+      {"anything else", [] () -> bool { throw 42; }, "Automation error"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::string err = "unchanged";
+    mom::VariantBool result = mom::kVariantTrue;
+    EXPECT_EQ(mom::Trapping(apartment, &err, &result, c.body), com::S_OK);
+    EXPECT_EQ(result, mom::kVariantFalse);
+    EXPECT_EQ(err, c.message);
   }
 }
 

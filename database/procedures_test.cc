@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <memory>
 #include <string>
 #include <vector>
@@ -12,6 +13,7 @@
 #include "platform/ado/command.h"
 #include "platform/ado/connection.h"
 #include "platform/ado/connection_string.h"
+#include "platform/ado/error.h"
 #include "platform/ado/procedure_catalog.h"
 #include "platform/ado/recordset.h"
 #include "platform/com/date.h"
@@ -334,6 +336,67 @@ TEST_F(ProcedureTest, UpdOpTransformDecQty) {
       {"routing line gone", &kOpTransform, in(4101, 2), Token::kCurrent, 90001, both(6, 6),
        "UPDATE sfc_optransformdetail SET MoRoutingDId = 999999 WHERE OpMdId = 4101", true},
   });
+}
+
+// Quantities are kept exactly to six places on both databases, so a result beyond nine
+// integer digits is refused, whatever the column could hold, and nothing is written.
+TEST_F(ProcedureTest, QuantitiesBeyondTheLimitAreRefusedWithoutWriting) {
+  constexpr char kNumeric[] = "Arithmetic overflow error converting numeric to data type numeric.";
+  constexpr char kFloat[] = "Arithmetic overflow error converting float to data type numeric.";
+  const struct {
+    const char* what;
+    const ProcedureDef* procedure;
+    std::vector<com::Variant> inputs;
+    const char* setup;
+    const char* refusal;  // null: accepted, `check` then holds the result
+    const char* check = nullptr;
+    double value = 0;
+  } cases[] = {
+      {"a receipt past the limit", &kMoQty, {1, 1001, 1.0, false, "", com::Variant::Null()},
+       "UPDATE mom_orderdetail SET Qty = 999999999, QualifiedInQty = 999999999 WHERE MoDId = 1001", kNumeric},
+      {"an inspection past the limit", &kMoQty, {2, 1001, 0.000001, false, "", com::Variant::Null()},
+       "UPDATE mom_orderdetail SET DeclaredQty = 999999999.999999 WHERE MoDId = 1001", kNumeric},
+      {"a receipt up to the limit", &kMoQty, {1, 1001, 0.000001, false, "", com::Variant::Null()},
+       "UPDATE mom_orderdetail SET QualifiedInQty = 999999999.999998 WHERE MoDId = 1001", nullptr,
+       "SELECT QualifiedInQty FROM mom_orderdetail WHERE MoDId = 1001", 999999999.999999},
+      {"an inspection below minus the limit", &kAllocateQty, {2, 5001, -1.0, false, ""},
+       "UPDATE mom_moallocate SET InspQty = -999999999 WHERE AllocateId = 5001", kNumeric},
+      {"a finished quantity past the limit", &kRoutingQty, {6, 3003, 999999999.0, ""}, nullptr, kNumeric},
+      {"a move whose routing line would pass the limit", &kOpTransform, {4101, 2.0, ""},
+       "UPDATE sfc_moroutingdetail SET TransOutQty = 999999998.5 WHERE MoRoutingDId = 3001", kNumeric},
+      {"a change that is no number", &kRoutingQty, {6, 3003, std::nan(""), ""}, nullptr, kFloat},
+      {"a change of 10^9", &kAllocateQty, {1, 5001, 1e9, false, ""}, nullptr, kFloat},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    Recreate();
+    DirectConnection db(database_->connection_string());
+    if (c.setup) db.Exec(c.setup);
+    // Every row a write-back may touch, row versions included.
+    auto rows = [&] {
+      std::vector<std::vector<std::vector<std::string>>> all;
+      for (const char* sql : {"SELECT * FROM mom_orderdetail ORDER BY MoDId",
+                              "SELECT * FROM mom_moallocate ORDER BY AllocateId",
+                              "SELECT * FROM sfc_moroutingdetail ORDER BY MoRoutingDId",
+                              "SELECT * FROM sfc_optransformdetail ORDER BY OpMdId"})
+        all.push_back(db.Rows(sql));
+      return all;
+    };
+    const auto before = rows();
+    if (!c.refusal) {
+      EXPECT_EQ(Call(*c.procedure, c.inputs), 0);
+      EXPECT_EQ(db.Real(c.check), c.value);
+      continue;
+    }
+    try {
+      Call(*c.procedure, c.inputs);
+      ADD_FAILURE() << "accepted";
+    } catch (const ado::Error& e) {
+      EXPECT_EQ(e.number(), ado::kErrDataOverflow);
+      EXPECT_EQ(e.description(), c.refusal);
+    }
+    EXPECT_EQ(rows(), before);
+  }
 }
 
 TEST_F(ProcedureTest, ProceduresAreRegisteredWhenTheLibraryLoads) {

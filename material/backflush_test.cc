@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <optional>
 #include <span>
 #include <stdexcept>
@@ -124,6 +125,37 @@ TEST_F(BackflushTest, ProcedureQuantities) {
   EXPECT_FALSE(Get(1001, 1));
   EXPECT_NE(err_.find("CP005"), std::string::npos) << err_;
   EXPECT_EQ(list_, before);
+}
+
+TEST_F(BackflushTest, QuantitiesRoundHalfToEvenAndStayWithinTheLimit) {
+  // Allocation 5005 alone, at usage 1/128 without scrap: exact halves at the seventh
+  // decimal go to the even sixth on both databases.
+  conn_->Execute("update mom_moallocate set WIPType = 3 where MoDId = 1001 and AllocateId <> 5005");
+  conn_->Execute("update mom_moallocate set BaseQtyN = 1, BaseQtyD = 128, CompScrap = 0 where AllocateId = 5005");
+  const struct {
+    double finished;
+    const char* quantity;  // or the refusal
+  } cases[] = {
+      {1, "Quantity=0.007812"},         // 0.0078125
+      {3, "Quantity=0.023438"},         // 0.0234375
+      {-1, "Quantity=-0.007812"},
+      {1.0000001, "Quantity=0.007812"},  // bound to six places first
+      {127999999999, "Arithmetic overflow error converting float to data type numeric."},
+      {std::nan(""), "Arithmetic overflow error converting float to data type numeric."},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.finished);
+    err_ = "unchanged";
+    if (Get(1001, c.finished)) {
+      EXPECT_EQ(Rows({"Quantity"}), std::vector<std::string>{c.quantity});
+    } else {
+      EXPECT_EQ(err_, c.quantity);
+    }
+  }
+  // Within what the finished quantity may be, but a component quantity beyond it.
+  conn_->Execute("update mom_moallocate set BaseQtyN = 128, BaseQtyD = 1 where AllocateId = 5005");
+  EXPECT_FALSE(Get(1001, 900000000));
+  EXPECT_EQ(err_, "Arithmetic overflow error converting numeric to data type numeric.");
 }
 
 TEST_F(BackflushTest, EmptyListHasTheFixedShape) {

@@ -269,6 +269,21 @@ TEST_F(PushMoTest, ExternalLinesAreGeneratedAndWrittenBackWithTheirSign) {
   EXPECT_DOUBLE_EQ(Scalar("select crdqty from mps_netdemand where DemandId = 6007").ToR8(), 2);
 }
 
+TEST_F(PushMoTest, AnExternalLineFindsItsOwnOrderWhateverItsCodeHolds) {
+  // Codes that, pasted into the lookup unquoted, would name the sample's first order.
+  ScriptCodes("Z1' or MoCode = 'SMO0001,Z2' or MoCode = 'SMO0001,Z3' or MoCode = 'SMO0001");
+  err_ = "";
+  EXPECT_TRUE(Push(ExternalLines({"EX0002"}), "EX"));
+  EXPECT_EQ(err_, "");
+  for (int line : {8611, 8612, 8613}) {
+    SCOPED_TRACE(line);
+    EXPECT_EQ(Text("select o.MoCode from ex_orderdetail e join mom_orderdetail d on d.MoDId = e.MoDId "
+                   "join mom_order o on o.MoId = d.MoId where d.SoDId = e.autoid and e.autoid = " +
+                   std::to_string(line)),
+              "Z" + std::to_string(line - 8610) + "' or MoCode = 'SMO0001");
+  }
+}
+
 TEST_F(PushMoTest, TheExternalRunKeepsNothingWhenItsLastLineFails) {
   mom::RecordsetRef lines = ExternalLines({"EX0002"});
   conn_->Execute("update ex_orderdetail set MoDId = 1006 where autoid = 8613");  // taken meanwhile

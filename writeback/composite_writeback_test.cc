@@ -69,12 +69,30 @@ TEST_F(CompositeWriteBackTest, SeveralLastOperationsEachGetRoutingAndReceipt) {
 }
 
 TEST_F(CompositeWriteBackTest, AFailingRoutingWriteBackStopsBeforeTheReceipt) {
-  // Line 1003 is closed: the routing write-back is refused and the receipt not tried.
-  const std::string before = State(1003);
-  ASSERT_EQ(MoQtyWrB(1003, false, 1, "产品入库", ""), com::S_OK);
-  EXPECT_EQ(result_, mom::kVariantFalse);
-  EXPECT_EQ(err_, "生产订单已关闭");
-  EXPECT_EQ(State(1003), before);
+  const struct {
+    const char* name;
+    int32_t line;
+    const char* setup;
+    const char* message;
+  } cases[] = {
+      // The last operation of line 1001 cannot take 4 more, while the line itself
+      // could: a receipt tried after the refusal would land and report success.
+      {"the routing line is at the quantity limit", 1001,
+       "update sfc_moroutingdetail set CompleteQty = 999999999 where MoRoutingDId = 3003",
+       "Arithmetic overflow error converting numeric to data type numeric."},
+      // Line 1003 is closed: both would be refused.
+      {"the order is closed", 1003, nullptr, "生产订单已关闭"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    if (c.setup) conn_->Execute(c.setup);
+    const std::string before = State(c.line);
+    err_ = "unchanged";
+    ASSERT_EQ(MoQtyWrB(c.line, false, 4, "产品入库", ""), com::S_OK);
+    EXPECT_EQ(result_, mom::kVariantFalse);
+    EXPECT_EQ(err_, c.message);
+    EXPECT_EQ(State(c.line), before);
+  }
 }
 
 TEST_F(CompositeWriteBackTest, ShopFloorLineWithoutALastOperationWritesNothing) {

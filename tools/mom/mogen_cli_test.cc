@@ -28,7 +28,10 @@ TEST_F(MomGenerationCliTest, PrintedLinesGenerateOrdersWhenHandedBack) {
     Run lines = Mom(std::string(c.lines) + " " + Db() + (c.line == 8111 ? " SO0002" : " EX0001"));
     ASSERT_EQ(lines.exit_code, 0);
     Json rs = Json::parse(lines.out);
-    ASSERT_EQ(rs["fields"].size(), 23u);
+    // Spelled as the component reads them, whichever database answers.
+    EXPECT_EQ(rs["fields"], Json::parse(R"(["id", "Krts", "isosid", "iquantity", "cfree1", "cfree2", "cfree3",
+        "cfree4", "cfree5", "cfree6", "cfree7", "cfree8", "cfree9", "cfree10", "cinvCode", "dPreMoDate",
+        "icusbomid", "cmemo", "igrouptype", "inum", "iinvexchrate", "cSOCode", "iRowNO"])"));
     EXPECT_EQ(rs["rows"][0]["isosid"], c.line);
     const std::string file = dir_.File(std::string(c.lines) + ".json");
     FILE* f = std::fopen(file.c_str(), "w");
