@@ -39,10 +39,12 @@ inline constexpr int kQuantityScale = 6;
 inline constexpr int kExactDecimalDigits = 15;
 
 // The texts of the overflow refusals: a caller's value, and a procedure's result.
-inline constexpr std::string_view kFloatOverflowText = "Arithmetic overflow error converting float to data type numeric.";
+inline constexpr std::string_view kFloatOverflowText =
+    "Arithmetic overflow error converting float to data type numeric.";
 inline constexpr std::string_view kNumericOverflowText =
     "Arithmetic overflow error converting numeric to data type numeric.";
-inline constexpr std::string_view kIntOverflowText = "Arithmetic overflow error converting expression to data type int.";
+inline constexpr std::string_view kIntOverflowText =
+    "Arithmetic overflow error converting expression to data type int.";
 
 // Raises kErrDataOverflow with `description` and the native overflow code.
 [[noreturn]] void RaiseDataOverflow(std::string_view description);
