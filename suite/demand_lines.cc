@@ -34,10 +34,14 @@ com::Ptr<ado::Recordset> Open(ado::Connection* conn, std::string sql, const std:
 
 }  // namespace
 
+// The open quantity is worked out and has no declared type: cast, it is a double on
+// every database (the embedded one would type it by its first row, often an integer,
+// and cut the decimals of a quantity the caller sets later).
+
 com::Ptr<ado::Recordset> SalesDemandLines(ado::Connection* conn, const std::vector<std::string>& order_codes) {
   return Open(conn,
               "select m.id, convert(char,convert(money,m.Krts),2) as Krts, d.isosid, "
-              "d.iQuantity - d.fMoQuantity as iquantity, " +
+              "cast(d.iQuantity - d.fMoQuantity as float) as iquantity, " +
                   FreeColumns() +
                   "d.cInvCode as cinvCode, d.dPreMoDate, d.iCusBomId as icusbomid, d.cMemo as cmemo, "
                   "d.iGroupType as igrouptype, d.iNum as inum, d.iInvExchRate as iinvexchrate, m.cSOCode, "
@@ -50,7 +54,7 @@ com::Ptr<ado::Recordset> SalesDemandLines(ado::Connection* conn, const std::vect
 com::Ptr<ado::Recordset> ExternalDemandLines(ado::Connection* conn, const std::vector<std::string>& order_codes) {
   return Open(conn,
               "select m.id, convert(char,convert(money,m.Krts),2) as Krts, d.autoid as isosid, "
-              "d.iQuantity - d.fMoQuantity as iquantity, " +
+              "cast(d.iQuantity - d.fMoQuantity as float) as iquantity, " +
                   FreeColumns() +
                   "d.cInvCode as cinvCode, d.dPreMoDate, null as icusbomid, d.cMemo as cmemo, "
                   "0 as igrouptype, null as inum, null as iinvexchrate, m.cCode as cSOCode, "

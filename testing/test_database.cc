@@ -82,20 +82,25 @@ bool TestDatabase::IsPostgres() { return ado::EqualsIgnoreCase(Env("MOM_TEST_PRO
 
 std::string TestDatabase::Provider() { return IsPostgres() ? "PostgreSQL" : "SQLite"; }
 
-std::string TestDatabase::Unavailable() {
-  if (IsPostgres() && Env("MOM_TEST_PG").empty())
+std::string TestDatabase::Unavailable() { return Unavailable(IsPostgres() ? Kind::kPostgres : Kind::kSqlite); }
+
+std::string TestDatabase::Unavailable(Kind kind) {
+  if (kind == Kind::kPostgres && Env("MOM_TEST_PG").empty())
     return "MOM_TEST_PG names no PostgreSQL server (scripts/pg_cluster.sh start DIR prints one)";
   return "";
 }
 
-TestDatabase::TestDatabase(const TempDir& dir, bool with_sample) {
-  if (!IsPostgres()) {
+TestDatabase::TestDatabase(const TempDir& dir, bool with_sample)
+    : TestDatabase(dir, IsPostgres() ? Kind::kPostgres : Kind::kSqlite, with_sample) {}
+
+TestDatabase::TestDatabase(const TempDir& dir, Kind kind, bool with_sample) {
+  if (kind == Kind::kSqlite) {
     target_ = dir.File("mom.db");
     database::CreateDatabase(target_, with_sample, /*overwrite=*/false);
     connection_string_ = ado::ConnectionString::ForSqliteFile(target_);
     return;
   }
-  if (!Unavailable().empty()) throw std::runtime_error(Unavailable());
+  if (!Unavailable(kind).empty()) throw std::runtime_error(Unavailable(kind));
   com::Ptr<ado::Connection> c = Maintenance();
   const std::string template_name = TemplateName(with_sample);
   EnsureTemplate(*c, template_name, with_sample);

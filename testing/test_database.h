@@ -14,8 +14,11 @@ namespace testing_support {
 
 class TestDatabase {
  public:
+  enum class Kind { kSqlite, kPostgres };
   // Creates the database in `dir` (SQLite) or on the run's server (PostgreSQL).
   TestDatabase(const TempDir& dir, bool with_sample = true);
+  // The same with the provider chosen by the test (one SQLite database per `dir`).
+  TestDatabase(const TempDir& dir, Kind kind, bool with_sample = true);
   ~TestDatabase();
   TestDatabase(const TestDatabase&) = delete;
   TestDatabase& operator=(const TestDatabase&) = delete;
@@ -29,6 +32,8 @@ class TestDatabase {
   static bool IsPostgres();
   // Empty when the run's provider can be used; else why not (the test should skip).
   static std::string Unavailable();
+  // The same for a provider of the test's choosing.
+  static std::string Unavailable(Kind kind);
   // The provider's name as connection strings spell it.
   static std::string Provider();
 
