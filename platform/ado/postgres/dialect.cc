@@ -80,9 +80,6 @@ class Translator {
       if (!HasUpper(name)) continue;
       out_.spellings.try_emplace(AsciiLower(name), std::move(name));
     }
-    // A result column is called as its alias is written ("d.iQuantity as iquantity" is
-    // iquantity), whatever other spellings the text has.
-    for (auto& [lower, alias] : aliases_) out_.spellings[lower] = alias;
   }
 
   // The statement text of [begin, end) without the blanks and comments around it.
@@ -239,7 +236,7 @@ class Translator {
       if (k > 0) out += ",";
       auto [b, e] = items[k];
       SelectItem item = ParseItem(v_, items[k]);
-      if (own && !item.alias.empty()) aliases_[AsciiLower(item.alias)] = item.alias;
+      if (own && !item.alias.empty()) out_.aliases.try_emplace(AsciiLower(item.alias), item.alias);
       if (item.equals_form) {
         out += v_.Text(b, item.alias_token);
         out += Emit(item.expr_first, item.expr_end);
@@ -377,7 +374,6 @@ class Translator {
   std::string_view sql_;
   TokenView v_;
   std::vector<size_t> global_;  // 1-based caller position of each parameter token, 0 for others
-  std::unordered_map<std::string, std::string> aliases_;  // the statements' own aliases, by lower-case form
   Translation out_;
 };
 

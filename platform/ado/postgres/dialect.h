@@ -46,10 +46,12 @@ struct Statement {
 struct Translation {
   std::vector<Statement> statements;  // in order; statements of only blanks or comments dropped
   size_t parameter_count = 0;         // parameters the text refers to (highest position + 1)
-  // Every identifier of the text as written, by its lower-case form (an alias of a
-  // statement's own select list first, else the first spelling with an upper-case
-  // letter): restores the spelling of result column names.
+  // Every identifier of the text as written, by its lower-case form (first spelling
+  // with an upper-case letter wins): restores the spelling of result column names.
   std::unordered_map<std::string, std::string> spellings;
+  // The aliases of the statements' own select lists as written, by lower-case form: a
+  // column so named is called as written, before any other spelling.
+  std::unordered_map<std::string, std::string> aliases;
   // The statements joined into one script for the simple query protocol.
   std::string Script() const;
 };

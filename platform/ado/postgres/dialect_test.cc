@@ -136,9 +136,11 @@ TEST(PgDialectTest, SpellingsComeFromTheText) {
   t = Translate(
       "select d.iQuantity - d.fMoQuantity as iquantity, d.cInvCode as cinvCode, d.iRowNo as iRowNO, "
       "(select max(x.cInvCode) as CINVCODE from U x) as m, d.MoDId from T d");
-  EXPECT_EQ(t.spellings.at("iquantity"), "iquantity");
-  EXPECT_EQ(t.spellings.at("cinvcode"), "cinvCode");
-  EXPECT_EQ(t.spellings.at("irowno"), "iRowNO");
+  EXPECT_EQ(t.aliases.at("iquantity"), "iquantity");
+  EXPECT_EQ(t.aliases.at("cinvcode"), "cinvCode");
+  EXPECT_EQ(t.aliases.at("irowno"), "iRowNO");
+  EXPECT_EQ(t.aliases.count("modid"), 0u);
+  EXPECT_EQ(t.spellings.at("iquantity"), "iQuantity");  // a column written in the text
   EXPECT_EQ(t.spellings.at("modid"), "MoDId");
 }
 

@@ -374,20 +374,28 @@ class PostgresSession final : public Session {
     return tr;
   }
 
-  // Column names in lower case get the spelling of the statement or the dictionary.
+  // Column names in lower case get their spelling as the embedded database gives it:
+  // an alias as the statement writes it ("d.iQuantity as iquantity" is iquantity), a
+  // column as the schema declares it (the dictionary), else as the statement writes it.
   void RestoreSpelling(std::vector<ColumnInfo>& columns, const Translation* tr) {
     for (ColumnInfo& c : columns) {
       if (HasUpper(c.name)) continue;
       if (tr) {
-        auto it = tr->spellings.find(c.name);
-        if (it != tr->spellings.end()) {
+        auto it = tr->aliases.find(c.name);
+        if (it != tr->aliases.end()) {
           c.name = it->second;
           continue;
         }
       }
       const auto& dictionary = Dictionary();
-      auto it = dictionary.find(c.name);
-      if (it != dictionary.end()) c.name = it->second;
+      if (auto it = dictionary.find(c.name); it != dictionary.end()) {
+        c.name = it->second;
+        continue;
+      }
+      if (tr) {
+        auto it = tr->spellings.find(c.name);
+        if (it != tr->spellings.end()) c.name = it->second;
+      }
     }
   }
 

@@ -250,6 +250,13 @@ TEST_F(PgTest, ResultTypesAndSpellings) {
   EXPECT_EQ(star->fields().Item(0).Name(), "MoDId");
   EXPECT_EQ(star->fields().Item(1).Name(), "smallq");
   EXPECT_EQ(star->fields().Item(10).Name(), "cFixed");
+  // As the embedded database names them: a column as declared, however the text writes
+  // it, an alias as written.
+  auto named = fresh->Execute("select MODID, smallq, cfixed as cfixed, SmallQ as Small from mom_sample where 1 = 0");
+  EXPECT_EQ(named->fields().Item(0).Name(), "MoDId");
+  EXPECT_EQ(named->fields().Item(1).Name(), "SmallQ");  // not in the dictionary: as the text spells it elsewhere
+  EXPECT_EQ(named->fields().Item(2).Name(), "cfixed");
+  EXPECT_EQ(named->fields().Item(3).Name(), "Small");
 }
 
 TEST_F(PgTest, ParametersOfEveryTypeRoundTrip) {
