@@ -58,14 +58,28 @@ BEGIN
   IF NOT FOUND OR NOT mom_token_matches(p_token, v_line.row_version) THEN RETURN 90001; END IF;
   IF v_line.order_status = 4 THEN RETURN 90004; END IF;
 
-  UPDATE sfc_moroutingdetail SET
-    QualifiedQty = CASE WHEN p_type IN (1, 6) THEN mom_quantity(QualifiedQty + p_change) ELSE QualifiedQty END,
-    ScrapQty = CASE WHEN p_type = 2 THEN mom_quantity(ScrapQty + p_change) ELSE ScrapQty END,
-    RefusedQty = CASE WHEN p_type = 3 THEN mom_quantity(RefusedQty + p_change) ELSE RefusedQty END,
-    BalQualifiedQty = CASE WHEN p_type = 4 THEN mom_quantity(BalQualifiedQty + p_change) ELSE BalQualifiedQty END,
-    TransOutQty = CASE WHEN p_type = 5 THEN mom_quantity(TransOutQty + p_change) ELSE TransOutQty END,
-    CompleteQty = CASE WHEN p_type = 6 THEN mom_quantity(CompleteQty + p_change) ELSE CompleteQty END
-   WHERE MoRoutingDId = p_routing_line_id;
+  -- One statement per type: each writes only its columns of the row locked above.
+  CASE p_type
+    WHEN 1 THEN
+      UPDATE sfc_moroutingdetail SET QualifiedQty = mom_quantity(QualifiedQty + p_change)
+       WHERE MoRoutingDId = p_routing_line_id;
+    WHEN 2 THEN
+      UPDATE sfc_moroutingdetail SET ScrapQty = mom_quantity(ScrapQty + p_change)
+       WHERE MoRoutingDId = p_routing_line_id;
+    WHEN 3 THEN
+      UPDATE sfc_moroutingdetail SET RefusedQty = mom_quantity(RefusedQty + p_change)
+       WHERE MoRoutingDId = p_routing_line_id;
+    WHEN 4 THEN
+      UPDATE sfc_moroutingdetail SET BalQualifiedQty = mom_quantity(BalQualifiedQty + p_change)
+       WHERE MoRoutingDId = p_routing_line_id;
+    WHEN 5 THEN
+      UPDATE sfc_moroutingdetail SET TransOutQty = mom_quantity(TransOutQty + p_change)
+       WHERE MoRoutingDId = p_routing_line_id;
+    ELSE
+      UPDATE sfc_moroutingdetail SET CompleteQty = mom_quantity(CompleteQty + p_change),
+                                     QualifiedQty = mom_quantity(QualifiedQty + p_change)
+       WHERE MoRoutingDId = p_routing_line_id;
+  END CASE;
   RETURN 0;
 END
 $$;

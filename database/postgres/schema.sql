@@ -79,29 +79,31 @@ $$;
 -- quotients are worked in double precision, as there, and rounded from the shortest
 -- decimal form of the result.
 
+-- PL/pgSQL, so that a statement calling it stays small where it is rarely reached.
 CREATE FUNCTION mom_round_half_even(v numeric, places integer) RETURNS numeric
-  LANGUAGE sql IMMUTABLE STRICT AS $$
-  SELECT CASE WHEN abs(v - trunc(v, places)) = 5 * 10::numeric ^ (-places - 1)
-                   AND mod(trunc(v * 10::numeric ^ places), 2) = 0
-              THEN trunc(v, places)
-              ELSE round(v, places) END
+  LANGUAGE plpgsql IMMUTABLE STRICT AS $$
+BEGIN
+  IF abs(v - trunc(v, places)) = 5 * 10::numeric ^ (-places - 1) AND mod(trunc(v * 10::numeric ^ places), 2) = 0 THEN
+    RETURN trunc(v, places);
+  END IF;
+  RETURN round(v, places);
+END
 $$;
 
-CREATE FUNCTION mom_quantity(v numeric) RETURNS numeric LANGUAGE plpgsql IMMUTABLE AS $$
-DECLARE
-  r numeric;
+CREATE FUNCTION mom_quantity_overflow(v numeric) RETURNS numeric LANGUAGE plpgsql STABLE AS $$
 BEGIN
-  IF v IS NULL THEN RETURN NULL; END IF;
-  -- NaN and the infinities fail the comparison too.
-  IF NOT (abs(v) < 1000000000) THEN
-    RAISE EXCEPTION 'Arithmetic overflow error converting numeric to data type numeric.' USING ERRCODE = '22003';
-  END IF;
-  r := mom_round_half_even(v, 6);
-  IF NOT (abs(r) < 1000000000) THEN
-    RAISE EXCEPTION 'Arithmetic overflow error converting numeric to data type numeric.' USING ERRCODE = '22003';
-  END IF;
-  RETURN r;
+  RAISE EXCEPTION 'Arithmetic overflow error converting numeric to data type numeric.' USING ERRCODE = '22003';
 END
+$$;
+
+-- An SQL function, so that the server inlines it into the procedures' statements; the
+-- refusal is a function of its own (STABLE, so that it is never folded into a plan).
+-- Values from 999999999.9999995 on round to 10^9; NaN and the infinities fail the
+-- comparison too.
+CREATE FUNCTION mom_quantity(v numeric) RETURNS numeric LANGUAGE sql STABLE AS $$
+  SELECT CASE WHEN NOT (abs(v) < 999999999.9999995) THEN mom_quantity_overflow(v)
+              WHEN scale(v) <= 6 THEN v
+              ELSE mom_round_half_even(v, 6) END
 $$;
 
 -- A computed double as a quantity: its shortest decimal form (extra_float_digits 1),
@@ -110,9 +112,7 @@ CREATE FUNCTION mom_quantity(v double precision) RETURNS numeric LANGUAGE plpgsq
   SET extra_float_digits = 1 AS $$
 BEGIN
   IF v IS NULL THEN RETURN NULL; END IF;
-  IF NOT (abs(v) < 1000000000) THEN
-    RAISE EXCEPTION 'Arithmetic overflow error converting numeric to data type numeric.' USING ERRCODE = '22003';
-  END IF;
+  IF NOT (abs(v) < 1000000000) THEN RETURN mom_quantity_overflow(NULL); END IF;
   RETURN mom_quantity(v::text::numeric);
 END
 $$;

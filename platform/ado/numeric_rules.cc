@@ -31,8 +31,10 @@ void RaiseDataOverflow(std::string_view description) {
 }
 
 double DecimalLimit(int precision, int scale) {
-  int digits = precision <= 0 ? kExactDecimalDigits : std::min(precision, kExactDecimalDigits);
-  return std::pow(10.0, digits - scale);
+  static constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                            1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+  int digits = (precision <= 0 ? kExactDecimalDigits : std::min(precision, kExactDecimalDigits)) - scale;
+  return digits >= 0 ? kPowersOfTen[digits] : std::pow(10.0, digits);
 }
 
 double BindDecimal(double v, int precision, int scale) {
