@@ -6,7 +6,8 @@
 #   LIBDIR/mom/{KRZ7DEVUZIda,mom_suite}.so    the server libraries (loaded by the registry)
 #   LIBDIR/cmake/mom/, LIBDIR/pkgconfig/mom.pc
 #   include/mom/...                           public headers, as they sit in the sources
-#   share/mom/...                             schema, procedures, sample, message table
+#   share/mom/...                             schemas and procedures of both providers,
+#                                             the sample company, the message table
 #   share/man/man1/mom.1.gz, share/bash-completion/completions/mom
 #
 # LIBDIR is the multiarch folder (lib/x86_64-linux-gnu) when the prefix is /usr.
@@ -66,7 +67,8 @@ foreach(header IN LISTS mom_public_headers)
 endforeach()
 
 # Data files, for reading and for building databases by other means.
-install(FILES database/schema.sql database/sample.sql DESTINATION ${CMAKE_INSTALL_DATADIR}/mom/sqlite)
+install(FILES database/schema.sql DESTINATION ${CMAKE_INSTALL_DATADIR}/mom/sqlite)
+install(FILES database/sample.sql DESTINATION ${CMAKE_INSTALL_DATADIR}/mom)  # both providers load it
 install(DIRECTORY database/postgres/ DESTINATION ${CMAKE_INSTALL_DATADIR}/mom/postgres FILES_MATCHING PATTERN "*.sql")
 install(FILES suite/resources/messages.res DESTINATION ${CMAKE_INSTALL_DATADIR}/mom)
 
@@ -97,6 +99,8 @@ install(FILES ${CMAKE_BINARY_DIR}/packaging/mom.pc DESTINATION ${CMAKE_INSTALL_L
 
 # What every installed package documents about itself.
 set(mom_changelog_gz ${CMAKE_BINARY_DIR}/packaging/changelog.gz)
+set(MOM_PACKAGE_MAINTAINER "MOM developers <mom-developers@example.org>" CACHE STRING
+    "Maintainer of the Debian package (name <address>)")
 configure_file(packaging/changelog.in ${CMAKE_BINARY_DIR}/packaging/changelog @ONLY)
 add_custom_command(OUTPUT ${mom_changelog_gz}
   COMMAND gzip -9nc ${CMAKE_BINARY_DIR}/packaging/changelog > ${mom_changelog_gz}
@@ -104,3 +108,12 @@ add_custom_command(OUTPUT ${mom_changelog_gz}
   VERBATIM)
 add_custom_target(mom_changelog ALL DEPENDS ${mom_changelog_gz})
 install(FILES packaging/copyright ${mom_changelog_gz} DESTINATION ${CMAKE_INSTALL_DOCDIR})
+
+# The installed tree: every file in place, the public headers complete and free of
+# third-party headers, each compiling on its own.
+if(MOM_BUILD_TESTS AND TARGET mom_python)
+  add_test(NAME install_layout_test
+           COMMAND ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/packaging/install_layout_test.py
+                   ${CMAKE_BINARY_DIR} ${CMAKE_CXX_COMPILER} ${CMAKE_INSTALL_LIBDIR})
+  set_tests_properties(install_layout_test PROPERTIES TIMEOUT 300)
+endif()

@@ -2,7 +2,6 @@
 # build tree configured with the prefix /usr). Its dependencies are computed by
 # dpkg-shlibdeps from what the binaries link; its maintainer scripts register the
 # servers in the machine's registry on installation and unregister them on removal.
-set(MOM_INSTALLED_PROGRAM ${CMAKE_INSTALL_FULL_BINDIR}/mom)
 get_filename_component(MOM_SYSTEM_REGISTRY_DIR ${MOM_SYSTEM_REGISTRY} DIRECTORY)
 set(mom_control_dir ${CMAKE_BINARY_DIR}/packaging/debian)
 foreach(script postinst prerm postrm)
@@ -15,17 +14,21 @@ configure_file(${PROJECT_SOURCE_DIR}/packaging/debian/triggers ${mom_control_dir
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME mom)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_CONTACT "MOM developer <dev@mom.local>")
+set(CPACK_PACKAGE_CONTACT "${MOM_PACKAGE_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "manufacturing-order services of an ERP suite")
-set(CPACK_PACKAGE_DESCRIPTION
-    "The component KRZ7DEVUZIda.clsMOM that the suite's inventory, quality, shop-floor, \
-sales and engineering modules call while they save their documents: it writes \
-quantities back to manufacturing-order lines, allocations and routing lines through \
-stored procedures, computes stock-pull and backflush quantities, generates orders \
-from sales and external orders, and lets a user pick an engineering-change line. \
-The package holds the console mom, the libraries with their headers and CMake and \
-pkg-config packages for host programs, the suite's servers, and the Python module \
-mom for scripts.")
+# Lines as the control file shows them (CPack indents them).
+string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
+  "The component KRZ7DEVUZIda.clsMOM, which the inventory, quality, shop-floor,"
+  "sales and engineering modules of an ERP suite call while they save their"
+  "documents: it writes quantities back to manufacturing-order lines, allocations"
+  "and routing lines through stored procedures, computes stock-pull and backflush"
+  "quantities, generates orders from sales and external orders, and lets a user"
+  "pick an engineering-change line."
+  ""
+  "The package holds the console mom, the runtime, data-layer and database"
+  "libraries with their headers and CMake and pkg-config packages for host"
+  "programs, the suite's servers, registered in the machine's registry while the"
+  "package is installed, and the Python module mom for scripts.")
 set(CPACK_PACKAGING_INSTALL_PREFIX ${CMAKE_INSTALL_PREFIX})
 set(CPACK_OUTPUT_FILE_PREFIX ${CMAKE_BINARY_DIR}/package)
 set(CPACK_STRIP_FILES ON)

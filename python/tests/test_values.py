@@ -3,6 +3,7 @@ variant it is given and hands the same back."""
 
 import datetime
 import decimal
+import os
 
 import pytest
 
@@ -77,3 +78,8 @@ def test_ref_and_missing_read_plainly():
     assert repr(mom.Ref()) == "mom.Ref(None)"
     assert mom.Ref([1]).value == [1]
     assert repr(mom.Missing) == "mom.Missing" and not mom.Missing
+
+
+@pytest.mark.skipif(not os.environ.get("MOM_EXPECT_INSTALLED"), reason="runs against the installed package only")
+def test_the_installed_module_is_the_one_tested():
+    assert mom.__file__.startswith("/usr/lib/python3/dist-packages/mom.")
