@@ -14,13 +14,18 @@ namespace {
 constexpr double kMicrosecondsPerDay = 86400.0 * 1e6;
 
 py::object DateToPython(com::Date date) {
-  com::CivilTime t = com::CivilFromDate(date);
-  // The fraction finer than a second, which the civil form drops.
-  double whole = com::DateFromCivil(t).days;
-  long microseconds = std::lround(std::fabs(date.days - whole) * kMicrosecondsPerDay);
-  if (microseconds < 0 || microseconds > 999999) microseconds = 0;
+  // The day, then the time of day to the microsecond (the civil form keeps seconds).
+  double whole = std::trunc(date.days);
+  int64_t microseconds = std::llround(std::fabs(date.days - whole) * kMicrosecondsPerDay);
+  if (microseconds >= static_cast<int64_t>(kMicrosecondsPerDay)) {
+    microseconds -= static_cast<int64_t>(kMicrosecondsPerDay);
+    whole += date.days >= 0 ? 1 : -1;
+  }
+  com::CivilTime day = com::CivilFromDate(com::Date{whole});
+  const int64_t second = 1000000;
   return py::module_::import("datetime")
-      .attr("datetime")(t.year, t.month, t.day, t.hour, t.minute, t.second, microseconds);
+      .attr("datetime")(day.year, day.month, day.day, microseconds / (3600 * second),
+                        microseconds / (60 * second) % 60, microseconds / second % 60, microseconds % second);
 }
 
 com::Date DateFromPython(py::handle value, bool has_time) {

@@ -5,6 +5,7 @@
 //   None                       ->  Null            Empty and Null  -> None
 //   bool, int, float, str      ->  Bool, I4 (I8 beyond 32 bits), R8, String
 //   datetime.datetime / date   ->  Date            Date            -> datetime.datetime
+//                                  (a day count in a double: good to about a microsecond)
 //   decimal.Decimal            ->  Currency (at most four decimals) -> decimal.Decimal
 //   list, tuple                ->  array           array           -> list
 //   Connection, Recordset, Dispatch, Unknown  <->  the object they wrap
