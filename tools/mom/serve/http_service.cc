@@ -89,6 +89,15 @@ void HttpService::Impl::Install() {
   const int threads = settings.threads;
   server.new_task_queue = [threads] { return new httplib::ThreadPool(static_cast<size_t>(threads)); };
   server.set_payload_max_length(settings.max_body_bytes);
+  // Answers go out at once: a small answer waiting for the client's delayed ACK costs
+  // 40 ms a request.
+  server.set_tcp_nodelay(true);
+  // The library's default adds SO_REUSEPORT, with which a second service on the same
+  // port would silently take half of the requests; it must fail to start instead.
+  server.set_socket_options([](int sock) {
+    int yes = 1;
+    ::setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+  });
 
   server.set_pre_routing_handler([this](const httplib::Request& req, httplib::Response& res) {
     t_request = RequestState{};
