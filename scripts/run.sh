@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 
 PACKAGES=(build-essential cmake ninja-build pkg-config libsqlite3-dev sqlite3 libgtest-dev libgmock-dev
           libbenchmark-dev nlohmann-json3-dev libpugixml-dev qt6-base-dev libgl-dev fonts-wqy-microhei
-          postgresql libpq-dev)
+          postgresql libpq-dev libcpp-httplib-dev)
 
 install_packages() {
   local missing=()
@@ -69,6 +69,7 @@ case "${1:-}" in
     start_cluster
     build default
     MOM_REGISTRY="$PWD/build/default/bench-registry.reg" build/default/bin/mom_bench
+    MOM_REGISTRY="$PWD/build/default/bench-registry.reg" build/default/bin/mom_serve_bench
     ;;
   *)
     sed -n '2,7p' "$0" | sed 's/^# \{0,1\}//'
