@@ -2,6 +2,7 @@
 
 #include <pthread.h>
 #include <signal.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <atomic>
@@ -121,6 +122,9 @@ int RunServe(const Words& words, std::ostream& out, std::ostream& err) {
   http_settings.threads = options.threads;
   mom_service::HttpService http(calls, http_settings, log);
   mom_service::ListenAddress bound = http.Bind();
+  if (struct stat st {}; token && ::stat(options.token_file.c_str(), &st) == 0 && (st.st_mode & 077))
+    log.Write("warning", {{"description", "the token file " + options.token_file +
+                                              " can be read by other users than its owner (chmod 600 it)"}});
   if (!bound.IsLoopback())
     log.Write("warning", {{"description", "listening beyond loopback without TLS: put a TLS proxy in front of " +
                                               bound.ToString()}});
