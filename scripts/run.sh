@@ -4,12 +4,17 @@
 #   scripts/run.sh demo   install what is missing, build, run the demo
 #   scripts/run.sh test   install what is missing, build plain and sanitized, run every test
 #   scripts/run.sh bench  install, build, run the benchmarks
+#   scripts/run.sh package  install, build, make the Debian package (build/default/package/)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 PACKAGES=(build-essential cmake ninja-build pkg-config libsqlite3-dev sqlite3 libgtest-dev libgmock-dev
           libbenchmark-dev nlohmann-json3-dev libpugixml-dev qt6-base-dev libgl-dev fonts-wqy-microhei
-          postgresql libpq-dev libcpp-httplib-dev)
+          postgresql libpq-dev)
+# The Python module, the Debian package and the checks of both.
+PACKAGES+=(python3-dev pybind11-dev python3-pytest dpkg-dev file lintian)
+# The HTTP service (mom serve).
+PACKAGES+=(libcpp-httplib-dev)
 
 install_packages() {
   local missing=()
@@ -49,6 +54,76 @@ run_tests() {
   MOM_REGISTRY="$PWD/build/$preset/test-registry.reg" ctest --preset "$preset" -j 2
 }
 
+# The Debian package of the default build; sets DEB to its path.
+make_package() {
+  echo "== packaging (default)"
+  rm -rf build/default/package
+  if ! (cd build/default && cpack -G DEB >cpack.log 2>&1); then
+    cat build/default/cpack.log
+    exit 1
+  fi
+  DEB=$(ls build/default/package/mom_*.deb)
+  echo "$DEB"
+}
+
+# Files and folders of the machine, to see what an installation leaves behind.
+machine_files() {
+  find /usr /etc /var/lib /opt -xdev \( -path /var/lib/dpkg -o -path /var/lib/apt \) -prune -o -print 2>/dev/null | sort
+}
+
+# Installs the package on this machine as a user would, builds and runs the example
+# host against it (CMake package and pkg-config), runs the example script and the
+# Python module's tests against the installed module, checks the package with lintian,
+# and removes it, checking that nothing is left behind.
+try_package() {
+  local deb=$1 sudo="" work
+  [[ $(id -u) -ne 0 ]] && sudo="sudo"
+  if dpkg-query -W -f='${Status}' mom 2>/dev/null | grep -q "install ok installed"; then
+    echo "== package checks skipped: the package mom is installed here already (dpkg --purge mom to run them)"
+    return
+  fi
+  work=$(mktemp -d /tmp/mom-package-XXXXXX)
+  machine_files >"$work/before"
+  (
+    trap 'dpkg-query -W mom >/dev/null 2>&1 && $sudo dpkg --purge mom >/dev/null' EXIT
+    echo "== installing $deb"
+    $sudo dpkg -i "$deb" >/dev/null
+    [[ $(command -v mom) == /usr/bin/mom ]]
+    grep -q '^\[KRZ7DEVUZIda.clsMOM\\CLSID\]$' /var/lib/mom/registry.reg
+    # As a user without a registry of their own: the machine's registry serves.
+    export XDG_CONFIG_HOME="$work/config"
+    unset MOM_REGISTRY MOM_LIB_DIR
+    mom init "$work/sample.db" --sample >/dev/null
+    echo "== example host (find_package, then pkg-config)"
+    cmake -S examples/host -B "$work/host" -G Ninja >/dev/null
+    cmake --build "$work/host" >/dev/null
+    "$work/host/mom_host_example" "$work/sample.db"
+    # shellcheck disable=SC2046
+    c++ -std=c++20 -o "$work/host-pc" examples/host/main.cc $(pkg-config --cflags --libs mom)
+    "$work/host-pc" "$work/sample.db"
+    echo "== example script and the Python module's tests (installed module)"
+    /usr/bin/python3 examples/python/receipt.py "$work/sample.db"
+    MOM_EXPECT_INSTALLED=1 PYTHONDONTWRITEBYTECODE=1 /usr/bin/python3 -m pytest -q -p no:cacheprovider python/tests
+    [[ ! -e "$work/config/mom" ]]  # nothing was registered for the user
+    echo "== lintian"
+    lintian --fail-on error "$deb" 2>&1 | { grep -v "running with root privileges" || true; }
+    echo "== removing the package"
+    $sudo dpkg --remove mom >/dev/null
+    [[ ! -e /var/lib/mom && ! -e /usr/bin/mom ]]
+    $sudo dpkg --purge mom >/dev/null
+  )
+  machine_files >"$work/after"
+  local left
+  left=$(comm -13 "$work/before" "$work/after")
+  rm -rf "$work"
+  if grep -qiE 'mom|KRZ7' <<<"$left"; then
+    echo "== the package left behind:"
+    echo "$left"
+    exit 1
+  fi
+  [[ -z $left ]] || echo "== appeared meanwhile, not the package's: $left"
+}
+
 case "${1:-}" in
   demo)
     install_packages
@@ -63,6 +138,15 @@ case "${1:-}" in
     run_tests default
     build asan
     run_tests asan
+    started=$SECONDS
+    make_package
+    try_package "$DEB"
+    echo "== package checks took $((SECONDS - started)) s"
+    ;;
+  package)
+    install_packages
+    build default
+    make_package
     ;;
   bench)
     install_packages

@@ -1,11 +1,9 @@
 #include "platform/com/creation.h"
 
 #include <dlfcn.h>
-#include <sys/stat.h>
 
 #include <climits>
 #include <cstdio>
-#include <memory>
 #include <optional>
 #include <cstdlib>
 #include <map>
@@ -49,30 +47,7 @@ void* LoadLibrary(const std::string& path) {
   return handle;
 }
 
-// The registry, parsed again only when its file changed.
-struct CachedRegistry {
-  std::mutex mutex;
-  std::string path;
-  struct timespec mtime {};
-  off_t size = -1;
-  std::unique_ptr<Registry> registry;
-};
-
-std::optional<std::string> LookUp(const std::string& key) {
-  static CachedRegistry* cache = new CachedRegistry;
-  std::lock_guard<std::mutex> lock(cache->mutex);
-  std::string path = Registry::DefaultPath();
-  struct stat st {};
-  bool exists = ::stat(path.c_str(), &st) == 0;
-  if (!cache->registry || cache->path != path || !exists || st.st_mtim.tv_sec != cache->mtime.tv_sec ||
-      st.st_mtim.tv_nsec != cache->mtime.tv_nsec || st.st_size != cache->size) {
-    cache->registry = std::make_unique<Registry>(path);
-    cache->path = path;
-    cache->mtime = exists ? st.st_mtim : timespec{};
-    cache->size = exists ? st.st_size : -1;
-  }
-  return cache->registry->GetValue(key);
-}
+std::optional<std::string> LookUp(const std::string& key) { return LookUpValue(key); }
 
 thread_local std::string t_last_create_detail;
 

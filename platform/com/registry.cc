@@ -2,15 +2,23 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
+#include <mutex>
 #include <sstream>
 
 #include "platform/com/error.h"
+
+// The build may place the machine's registry elsewhere (MOM_SYSTEM_REGISTRY).
+#ifndef MOM_SYSTEM_REGISTRY
+#define MOM_SYSTEM_REGISTRY "/var/lib/mom/registry.reg"
+#endif
 
 namespace com {
 
@@ -59,6 +67,17 @@ bool Unquote(std::string_view s, size_t& pos, std::string& out) {
 
 std::string Registry::DefaultPath() {
   if (const char* p = std::getenv("MOM_REGISTRY"); p && *p) return p;
+  return UserPath();
+}
+
+std::string Registry::SystemPath() { return MOM_SYSTEM_REGISTRY; }
+
+std::vector<std::string> Registry::SearchPath() {
+  if (const char* p = std::getenv("MOM_REGISTRY"); p && *p) return {p};
+  return {UserPath(), SystemPath()};
+}
+
+std::string Registry::UserPath() {
   std::string base;
   if (const char* x = std::getenv("XDG_CONFIG_HOME"); x && *x)
     base = x;
@@ -147,6 +166,8 @@ bool Registry::KeyExists(std::string_view key) const {
   return it != keys_.end() && (it->first == lower || it->first.rfind(lower + "\\", 0) == 0);
 }
 
+bool Registry::HasKey(std::string_view key) const { return keys_.count(Lower(key)) != 0; }
+
 void Registry::DeleteKey(std::string_view key) {
   std::string lower = Lower(key);
   for (auto it = keys_.lower_bound(lower); it != keys_.end();) {
@@ -182,6 +203,66 @@ Registry::FileLock Registry::LockFile(const std::string& path) {
   if (lock.fd < 0) throw Error(kErrAutomation, "cannot lock the registry file " + path);
   if (::flock(lock.fd, LOCK_EX) != 0) throw Error(kErrAutomation, "cannot lock the registry file " + path);
   return lock;
+}
+
+namespace {
+
+// Parsed registries by path, each parsed again only when its file changed.
+class RegistryCache {
+ public:
+  std::optional<std::string> LookUp(const std::vector<std::string>& paths, std::string_view key,
+                                    std::string_view name) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    for (const std::string& path : paths) {
+      const Registry* registry = Current(path);
+      if (registry && registry->HasKey(key)) return registry->GetValue(key, name);
+    }
+    return std::nullopt;
+  }
+
+ private:
+  struct Entry {
+    struct timespec mtime {};
+    off_t size = -1;
+    std::unique_ptr<Registry> registry;
+  };
+
+  // The registry at `path` as its file is now; null when there is no file.
+  const Registry* Current(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+      entries_.erase(path);
+      return nullptr;
+    }
+    Entry& e = entries_[path];
+    if (!e.registry || st.st_mtim.tv_sec != e.mtime.tv_sec || st.st_mtim.tv_nsec != e.mtime.tv_nsec ||
+        st.st_size != e.size) {
+      e.registry.reset();
+      e.registry = std::make_unique<Registry>(path);  // raises when damaged; stays unparsed
+      e.mtime = st.st_mtim;
+      e.size = st.st_size;
+    }
+    return e.registry.get();
+  }
+
+  std::mutex mutex_;  // guards entries_
+  std::map<std::string, Entry> entries_;
+};
+
+RegistryCache& Cache() {
+  static RegistryCache* cache = new RegistryCache;
+  return *cache;
+}
+
+}  // namespace
+
+std::optional<std::string> LookUpValue(const std::vector<std::string>& paths, std::string_view key,
+                                       std::string_view name) {
+  return Cache().LookUp(paths, key, name);
+}
+
+std::optional<std::string> LookUpValue(std::string_view key, std::string_view name) {
+  return LookUpValue(Registry::SearchPath(), key, name);
 }
 
 void RegisterClass(Registry& r, const ClassRegistration& c) {

@@ -3,9 +3,12 @@
 // the .reg text form. It maps ProgID -> CLSID -> server library, threading model and
 // type library, as the platform's registry does.
 //
-// Location: $MOM_REGISTRY if set, else $XDG_CONFIG_HOME/mom/registry.reg, else
-// ~/.config/mom/registry.reg. Saving replaces the file atomically and holds an
-// exclusive lock, so concurrent registrations do not lose each other's keys.
+// Registration writes to $MOM_REGISTRY if set, else to the user's registry
+// ($XDG_CONFIG_HOME/mom/registry.reg, else ~/.config/mom/registry.reg). Lookups search
+// $MOM_REGISTRY alone when it is set, otherwise the user's registry and then the
+// system's (SystemPath(), which the installed package registers its servers in).
+// Saving replaces the file atomically and holds an exclusive lock, so concurrent
+// registrations do not lose each other's keys.
 
 #include <map>
 #include <optional>
@@ -19,7 +22,15 @@ namespace com {
 
 class Registry {
  public:
+  // Where registration writes: $MOM_REGISTRY if set, else UserPath().
   static std::string DefaultPath();
+  // The user's registry: $XDG_CONFIG_HOME/mom/registry.reg, else ~/.config/mom/registry.reg.
+  static std::string UserPath();
+  // The machine's registry, shared by every user (written as root).
+  static std::string SystemPath();
+  // The registries lookups read, in order: $MOM_REGISTRY alone when it is set (a
+  // private registry sees nothing else), otherwise UserPath() then SystemPath().
+  static std::vector<std::string> SearchPath();
 
   // Reads the registry at `path` (an absent file is an empty registry).
   explicit Registry(std::string path = DefaultPath());
@@ -30,6 +41,10 @@ class Registry {
   std::optional<std::string> GetValue(std::string_view key, std::string_view name = {}) const;
   void SetValue(std::string_view key, std::string_view name, std::string_view value);
   bool KeyExists(std::string_view key) const;
+  // The key itself is present (KeyExists also counts keys below it).
+  bool HasKey(std::string_view key) const;
+  // No key at all.
+  bool empty() const { return keys_.empty(); }
   // Removes the key and everything below it.
   void DeleteKey(std::string_view key);
   std::vector<std::string> SubKeys(std::string_view key) const;
@@ -64,6 +79,15 @@ class Registry {
   };
   std::map<std::string, Key> keys_;
 };
+
+// Looks up value `name` of `key` along `paths`: the first registry that holds the key
+// answers, so a key in an earlier registry hides the same key in later ones. Absent
+// files are passed over; a damaged file raises once the search reaches it. Files are
+// parsed again only when they changed.
+std::optional<std::string> LookUpValue(const std::vector<std::string>& paths, std::string_view key,
+                                       std::string_view name = {});
+// Along Registry::SearchPath().
+std::optional<std::string> LookUpValue(std::string_view key, std::string_view name = {});
 
 // What a server library records for one class.
 struct ClassRegistration {

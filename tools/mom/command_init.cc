@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "database/manufacturing_db.h"
+#include "database/postgres_database.h"
 #include "tools/mom/commands.h"
 #include "tools/mom/console_error.h"
 #include "tools/mom/database_target.h"
@@ -25,9 +26,9 @@ int RunInit(const Words& words, std::ostream& out) {
       throw UsageError("unexpected argument " + w);
   }
   if (db.empty()) throw UsageError("usage: mom init DB [--sample] [--force]");
-  // A server database is named by its connection string; a file by its path.
-  const bool on_server = db.find("Provider=") != std::string::npos;
-  std::string target = on_server ? db : DatabaseFileToCreate(db);
+  // A server database is named by its connection string; a file by its path or by a
+  // connection string whose Data Source is that path.
+  std::string target = database::IsPostgresTarget(db) ? db : DatabaseFileToCreate(db);
   try {
     database::CreateDatabase(target, sample, force);
   } catch (const std::runtime_error& e) {

@@ -1,4 +1,8 @@
-// mom register | mom unregister
+// mom register [--system] | mom unregister [--system]
+
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
 
 #include "platform/com/registry.h"
 #include "tools/mom/commands.h"
@@ -7,17 +11,46 @@
 
 namespace mom_console {
 
+namespace {
+
+// Removing the package leaves nothing behind: a system registry that holds nothing
+// more goes, with its lock file and its folder when that is empty. Only the package's
+// maintainer scripts run this, one at a time, so no registration races the removal.
+void RemoveIfEmpty(const std::string& path) {
+  if (!com::Registry(path).empty()) return;
+  std::error_code ignored;
+  std::filesystem::remove(path, ignored);
+  std::filesystem::remove(path + ".lock", ignored);
+  std::filesystem::path dir = std::filesystem::path(path).parent_path();
+  if (std::filesystem::is_empty(dir, ignored)) std::filesystem::remove(dir, ignored);
+}
+
+}  // namespace
+
 int RunRegister(const Words& words, std::ostream& out, bool unregister) {
-  if (!words.empty()) throw UsageError("takes no arguments");
+  bool system = false;
+  for (const std::string& w : words) {
+    if (w == "--system")
+      system = true;
+    else
+      throw UsageError("unknown argument '" + w + "'");
+  }
+  if (system) {
+    // The libraries' entry points write where Registry::DefaultPath() says; this
+    // program does nothing else, so it points that at the machine's registry.
+    ::setenv("MOM_REGISTRY", com::Registry::SystemPath().c_str(), 1);
+  }
+  const std::string registry = com::Registry::DefaultPath();
   ServerLibraries libraries = FindServerLibraries();
   if (unregister) {
     UnregisterServers(libraries);
+    if (system) RemoveIfEmpty(registry);
     out << "unregistered " << libraries.component << " and " << libraries.suite;
   } else {
     RegisterServers(libraries);
     out << "registered " << libraries.component << " and " << libraries.suite;
   }
-  out << " in " << com::Registry::DefaultPath() << "\n";
+  out << " in " << registry << "\n";
   return kExitOk;
 }
 

@@ -22,10 +22,11 @@ std::filesystem::path ProgramDir() {
   return std::filesystem::path(buf).parent_path();
 }
 
-bool RegisteredWithExistingLibrary(const com::Registry& r, const std::string& prog_id) {
-  auto clsid = r.GetValue(prog_id + "\\CLSID");
+// Looked up as creation looks it up: a system registration counts as well.
+bool RegisteredWithExistingLibrary(const std::string& prog_id) {
+  auto clsid = com::LookUpValue(prog_id + "\\CLSID");
   if (!clsid) return false;
-  auto path = r.GetValue("CLSID\\" + *clsid + "\\InprocServer32");
+  auto path = com::LookUpValue("CLSID\\" + *clsid + "\\InprocServer32");
   return path && std::filesystem::exists(*path);
 }
 
@@ -33,10 +34,16 @@ bool RegisteredWithExistingLibrary(const com::Registry& r, const std::string& pr
 
 ServerLibraries FindServerLibraries() {
   std::filesystem::path dir;
-  if (const char* env = std::getenv("MOM_LIB_DIR"); env && *env)
+  if (const char* env = std::getenv("MOM_LIB_DIR"); env && *env) {
     dir = env;
-  else
+  } else {
     dir = ProgramDir().parent_path() / "lib";
+#ifdef MOM_INSTALLED_SERVER_DIR
+    // An installed console: the servers' own folder under the library folder.
+    if (!std::filesystem::exists(dir / "KRZ7DEVUZIda.so"))
+      dir = (ProgramDir() / MOM_INSTALLED_SERVER_DIR).lexically_normal();
+#endif
+  }
   return {(dir / "KRZ7DEVUZIda.so").string(), (dir / "mom_suite.so").string()};
 }
 
@@ -51,9 +58,7 @@ void UnregisterServers(const ServerLibraries& libraries) {
 }
 
 void EnsureRegistered() {
-  com::Registry r;
-  if (RegisteredWithExistingLibrary(r, "KRZ7DEVUZIda.clsMOM") &&
-      RegisteredWithExistingLibrary(r, "REREVORU.ResourceSrv"))
+  if (RegisteredWithExistingLibrary("KRZ7DEVUZIda.clsMOM") && RegisteredWithExistingLibrary("REREVORU.ResourceSrv"))
     return;
   RegisterServers(FindServerLibraries());
 }

@@ -14,14 +14,15 @@ struct ServerLibraries {
   std::string suite;      // mom_suite.so
 };
 
-// The libraries of this installation: $MOM_LIB_DIR, or ../lib beside the program.
+// The libraries of this installation: $MOM_LIB_DIR, or ../lib beside the program (a
+// build tree), or the servers' folder of the installed package.
 ServerLibraries FindServerLibraries();
 
 // Runs the libraries' registration entry points (suite first: the component needs it).
 void RegisterServers(const ServerLibraries& libraries);
 void UnregisterServers(const ServerLibraries& libraries);
 // Registers both unless the component and the resource server are registered with
-// libraries that exist.
+// libraries that exist (in any registry that lookups search).
 void EnsureRegistered();
 
 com::Ptr<com::IDispatch> CreateClsMom();

@@ -23,12 +23,15 @@ Rows are printed one JSON object per line, keyed by column name.
 Example: mom sql mom.db "select MoDId, convert(char,convert(money,Krts),2) as Krts from mom_orderdetail"
 )";
   if (command == "register" || command == "unregister")
-    return R"(usage: mom register | mom unregister
+    return R"(usage: mom register [--system] | mom unregister [--system]
 
 Runs the registration entry points of the suite's server library and of the component
-library (KRZ7DEVUZIda.so), as regsvr32 would. The registry file is $MOM_REGISTRY, or
-~/.config/mom/registry.reg; the libraries are taken from $MOM_LIB_DIR or ../lib beside
-this program.
+library (KRZ7DEVUZIda.so), as regsvr32 would. They write to $MOM_REGISTRY, or to the
+user's registry ~/.config/mom/registry.reg; with --system to the machine's registry
+(/var/lib/mom/registry.reg, as root), which the package registers in when installed.
+Objects are looked up in $MOM_REGISTRY alone when it is set, otherwise in the user's
+registry and then the machine's. The libraries are taken from $MOM_LIB_DIR, ../lib
+beside this program, or the installed package's server folder.
 )";
   if (command == "ecn")
     return R"(usage: mom ecn DB [--type N] [--screenshot FILE]
@@ -110,7 +113,8 @@ from a sales order (one line refused), a stale order token, and an external orde
 Commands:
   init DB [--sample] [--force]   create a manufacturing database
   sql DB STATEMENT               run one statement, print rows as JSON lines
-  register | unregister          (un)register the server libraries
+  register | unregister [--system]
+                                 (un)register the server libraries
   call DB OPERATION [NAME=VALUE ...] [--user U] [--acc A] [--rollback]
                                  call a clsMOM operation late-bound
   serve DB [--listen ADDR:PORT | --socket PATH] [--token-file FILE | --insecure-loopback]

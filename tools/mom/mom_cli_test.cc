@@ -28,6 +28,17 @@ TEST_F(MomCliTest, InitRefusesToOverwriteAndOtherCommandsNeverCreate) {
   EXPECT_FALSE(std::filesystem::exists(missing));
 }
 
+// An SQLite connection string names the file to create by its Data Source.
+TEST_F(MomCliTest, InitCreatesTheFileAnSqliteConnectionStringNames) {
+  const std::string file = dir_.File("named.db");
+  const std::string cs = "'Provider=SQLite;Data Source=" + file + "'";
+  EXPECT_EQ(Mom("init " + cs + " --sample").exit_code, 0);
+  EXPECT_TRUE(std::filesystem::is_regular_file(file));
+  EXPECT_EQ(Mom("init " + cs).exit_code, 2);
+  Run r = Mom("sql " + cs + " 'select MoCode from mom_order where MoId = 101'");
+  EXPECT_NE(r.out.find("SMO0001"), std::string::npos) << r.out;
+}
+
 // A connection string of a PostgreSQL server names the database to create there
 // (MOM_TEST_PG: the server's base connection string).
 TEST_F(MomCliTest, InitCreatesAServerDatabaseFromAConnectionString) {
