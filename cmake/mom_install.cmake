@@ -67,7 +67,7 @@ foreach(header IN LISTS mom_public_headers)
 endforeach()
 
 # Data files, for reading and for building databases by other means.
-install(FILES database/schema.sql DESTINATION ${CMAKE_INSTALL_DATADIR}/mom/sqlite)
+install(FILES database/schema.sql database/idempotency_keys.sql DESTINATION ${CMAKE_INSTALL_DATADIR}/mom/sqlite)
 install(FILES database/sample.sql DESTINATION ${CMAKE_INSTALL_DATADIR}/mom)  # both providers load it
 install(DIRECTORY database/postgres/ DESTINATION ${CMAKE_INSTALL_DATADIR}/mom/postgres FILES_MATCHING PATTERN "*.sql")
 install(FILES suite/resources/messages.res DESTINATION ${CMAKE_INSTALL_DATADIR}/mom)

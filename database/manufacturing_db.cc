@@ -9,8 +9,10 @@
 #include <filesystem>
 #include <memory>
 #include <stdexcept>
+#include <string>
 #include <system_error>
 
+#include "database/idempotency_table.h"
 #include "database/postgres_database.h"
 
 // Generated from schema.sql and sample.sql.
@@ -64,7 +66,7 @@ void Populate(const std::string& path, bool with_sample) {
                              (raw ? sqlite3_errmsg(raw) : sqlite3_errstr(rc)));
   // The sample refers across tables; checking while loading keeps it consistent.
   Exec(db.get(), "PRAGMA foreign_keys = ON; BEGIN", "建库失败");
-  Exec(db.get(), MomDatabaseSchemaText(), "建表失败");
+  Exec(db.get(), SchemaSql(), "建表失败");
   if (with_sample) Exec(db.get(), MomDatabaseSampleText(), "写入示例数据失败");
   Exec(db.get(), "COMMIT", "建库失败");
 }
@@ -83,7 +85,10 @@ void CreateDatabase(const std::string& path, bool with_sample, bool overwrite) {
   }
 }
 
-const char* SchemaSql() { return MomDatabaseSchemaText(); }
+const char* SchemaSql() {
+  static const std::string text = std::string(MomDatabaseSchemaText()) + IdempotencyKeysSql();
+  return text.c_str();
+}
 const char* SampleSql() { return MomDatabaseSampleText(); }
 
 std::string ReturnCodeMessage(int32_t code) {

@@ -116,7 +116,8 @@ void CreateDatabase(const std::string& path, bool with_sample, bool overwrite);
 // Registers the stored procedures with the SQLite provider. Idempotent.
 void RegisterProcedures();
 
-// The DDL and the sample data as text, for tools that build databases themselves.
+// The DDL (with the service's idempotency keys, idempotency_table.h) and the sample
+// data as text, for tools that build databases themselves.
 const char* SchemaSql();
 const char* SampleSql();
 

@@ -3,6 +3,7 @@
 #include <array>
 #include <string>
 
+#include "database/idempotency_table.h"
 #include "database/manufacturing_db.h"
 #include "database/schema_identifiers.h"
 #include "platform/ado/connection.h"
@@ -115,7 +116,10 @@ void CreatePostgresDatabase(const ado::ConnectionString& target, bool with_sampl
   }
 }
 
-const char* PostgresSchemaSql() { return MomPostgresSchemaText(); }
+const char* PostgresSchemaSql() {
+  static const std::string text = std::string(MomPostgresSchemaText()) + PostgresIdempotencyKeysSql();
+  return text.c_str();
+}
 
 std::array<const char*, 4> PostgresProcedureScripts() {
   return {MomPostgresProceduresSfcText(), MomPostgresProceduresMoText(), MomPostgresProceduresBackflushText(),

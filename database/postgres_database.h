@@ -31,7 +31,8 @@ bool IsPostgresTarget(std::string_view target);
 // layer's error when the server refuses a step; a half-made database is dropped.
 void CreatePostgresDatabase(const ado::ConnectionString& target, bool with_sample, bool overwrite);
 
-// The DDL and the procedures (one script per group) for PostgreSQL, as text.
+// The DDL (with the idempotency keys) and the procedures (one script per group) for
+// PostgreSQL, as text.
 const char* PostgresSchemaSql();
 std::array<const char*, 4> PostgresProcedureScripts();
 

@@ -13,6 +13,8 @@ PACKAGES=(build-essential cmake ninja-build pkg-config libsqlite3-dev sqlite3 li
           postgresql libpq-dev)
 # The Python module, the Debian package and the checks of both.
 PACKAGES+=(python3-dev pybind11-dev python3-pytest dpkg-dev file lintian)
+# The HTTP service (mom serve).
+PACKAGES+=(libcpp-httplib-dev)
 
 install_packages() {
   local missing=()
@@ -151,6 +153,7 @@ case "${1:-}" in
     start_cluster
     build default
     MOM_REGISTRY="$PWD/build/default/bench-registry.reg" build/default/bin/mom_bench
+    MOM_REGISTRY="$PWD/build/default/bench-registry.reg" build/default/bin/mom_serve_bench
     ;;
   *)
     sed -n '2,7p' "$0" | sed 's/^# \{0,1\}//'

@@ -2,17 +2,16 @@
 
 #include <charconv>
 #include <cstdlib>
-#include <set>
 
 #include "platform/ado/connection.h"
 #include "platform/com/error.h"
-#include "platform/com/late_binding.h"
 #include "platform/com/type_info.h"
 #include "tools/mom/commands.h"
 #include "tools/mom/component_host.h"
 #include "tools/mom/console_error.h"
 #include "tools/mom/database_target.h"
 #include "tools/mom/json_values.h"
+#include "tools/mom/operation_call.h"
 
 namespace mom_console {
 
@@ -55,17 +54,6 @@ CallRequest ParseRequest(const Words& words) {
   return r;
 }
 
-// Arguments that an operation only writes: the console starts them empty.
-bool IsOutputOnly(const std::string& operation, const std::string& param) {
-  static const std::set<std::string> any_operation = {"errmsg", "mocode", "billlistrs", "applydid", "doccode",
-                                                      "sortseq"};
-  std::string p;
-  for (char c : param) p += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  if (any_operation.count(p)) return true;
-  return (com::NamesEqual(operation, "STPullfromMORM") && p == "cqty") ||
-         (com::NamesEqual(operation, "STPullfromMORP") && p == "pqty");
-}
-
 com::Variant ParseValue(const com::ParamDesc& param, const std::string& text) {
   auto wrong = [&](const char* expected) -> UsageError {
     return UsageError(param.name + ": expected " + expected + ", got '" + text + "'");
@@ -106,76 +94,28 @@ com::Variant ParseValue(const com::ParamDesc& param, const std::string& text) {
   throw UsageError(param.name + " is supplied by the console (from DB, --user and --acc), not on the command line");
 }
 
-std::string ParamList(const com::FuncDesc& f) {
-  std::string s;
-  for (const com::ParamDesc& p : f.params) s += (s.empty() ? "" : ", ") + p.name;
-  return s;
-}
-
 }  // namespace
 
 int RunCall(const Words& words, std::ostream& out, std::ostream& err) {
   CallRequest request = ParseRequest(words);
   DatabaseTarget target = ExistingDatabase(request.db);
-  com::Ptr<com::IDispatch> mom = CreateClsMom();
-  const com::TypeInfo* type_info = mom->GetTypeInfo();
-  const com::FuncDesc* func = type_info->Find(request.operation);
-  if (!func) {
-    std::string names;
-    for (const com::FuncDesc& f : type_info->funcs) names += (names.empty() ? "" : ", ") + f.name;
-    throw UsageError("unknown operation " + request.operation + "; the operations are: " + names);
-  }
-
-  const size_t n = func->params.size();
-  std::vector<com::Variant> values(n);
-  std::vector<bool> given(n, false);
-  for (const auto& [name, text] : request.assignments) {
-    int index = func->FindParam(name);
-    if (index < 0) throw UsageError("unknown argument " + name + " of " + func->name + "; its arguments are: " + ParamList(*func));
-    if (given[index]) throw UsageError("argument " + name + " is given twice");
-    values[index] = ParseValue(func->params[index], text);
-    given[index] = true;
-  }
+  OperationCall call(CreateClsMom(), request.operation);
+  for (const auto& [name, text] : request.assignments)
+    call.Assign(name, [&](const com::ParamDesc& param) { return ParseValue(param, text); });
 
   com::Ptr<ado::Connection> connection;
-  for (size_t i = 0; i < n; ++i) {
-    const com::ParamDesc& p = func->params[i];
-    if (given[i]) continue;
-    if (p.type_name == "Connection") {
-      if (!connection) {
-        connection = ado::Connection::Create();
-        connection->Open(target.connection_string);
-        connection->BeginTrans();
-      }
-      values[i] = com::Variant(com::Ptr<com::IUnknown>(static_cast<com::IUnknown*>(connection.get())));
-      given[i] = true;
-    } else if (p.type_name == "Object" && com::NamesEqual(p.name, "ClsLogin")) {
-      values[i] = com::Variant(CreateLogin(target.connection_string, request.user, request.accounting_set));
-      given[i] = true;
-    } else if (!p.optional && IsOutputOnly(func->name, p.name)) {
-      values[i] = p.type_name == "Recordset" ? com::Variant(com::Ptr<com::IUnknown>())
-                                             : com::Variant().ConvertTo(p.type);
-      given[i] = true;
-    } else if (!p.optional) {
-      throw UsageError("missing argument " + p.name + " of " + func->name + "; its arguments are: " + ParamList(*func));
-    }
-  }
-
-  std::vector<com::Variant> args;
-  args.reserve(n);
-  for (size_t i = 0; i < n; ++i) {
-    if (!given[i])
-      args.push_back(com::Variant::Missing());
-    else if (func->params[i].by_ref)
-      args.push_back(com::Variant::Ref(&values[i]));
-    else
-      args.push_back(values[i]);
-  }
+  call.SupplyHostArguments({[&] {
+                              connection = ado::Connection::Create();
+                              connection->Open(target.connection_string);
+                              connection->BeginTrans();
+                              return connection;
+                            },
+                            [&] { return CreateLogin(target.connection_string, request.user, request.accounting_set); }});
 
   Json output;
   int exit_code = kExitOk;
   try {
-    com::Variant result = com::CallByName(mom.get(), func->name, args);
+    com::Variant result = call.Invoke();
     bool succeeded = result.ToBool();
     if (connection) {
       if (succeeded && !request.rollback)
@@ -183,13 +123,10 @@ int RunCall(const Words& words, std::ostream& out, std::ostream& err) {
       else
         connection->RollbackTrans();
     }
-    output["result"] = ToJson(result);
-    for (size_t i = 0; i < n; ++i)
-      if (func->params[i].by_ref) output[func->params[i].name] = ToJson(values[i]);
+    output = call.Outcome(result);
   } catch (const com::Error& e) {
     if (connection && connection->State() == ado::adStateOpen) connection->RollbackTrans();
-    output = Json::object();
-    output["error"] = {{"number", e.number()}, {"description", e.description()}};
+    output = ErrorJson(e);
     exit_code = kExitOperationError;
   }
   out << output.dump() << "\n";

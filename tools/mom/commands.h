@@ -13,6 +13,8 @@ int RunInit(const Words& words, std::ostream& out);
 int RunSql(const Words& words, std::ostream& out, std::ostream& err);
 int RunRegister(const Words& words, std::ostream& out, bool unregister);
 int RunCall(const Words& words, std::ostream& out, std::ostream& err);
+// The HTTP service (tools/mom/serve): runs until SIGINT or SIGTERM.
+int RunServe(const Words& words, std::ostream& out, std::ostream& err);
 int RunDemo(const Words& words, std::ostream& out);
 int RunEcn(const Words& words, std::ostream& out);
 // so-lines (external false) and ext-lines (true): demand lines as a JSON recordset.

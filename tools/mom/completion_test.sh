@@ -34,9 +34,9 @@ offers() {
 
 touch "$work/a.db" "$work/ab.db"
 cases=(
-  "mom |--help call demo ecn ext-lines help init register so-lines sql unregister"
-  "mom  |--help call demo ecn ext-lines help init register so-lines sql unregister"
-  "mom s|so-lines sql"
+  "mom |--help call demo ecn ext-lines help init register serve so-lines sql unregister"
+  "mom  |--help call demo ecn ext-lines help init register serve so-lines sql unregister"
+  "mom s|serve so-lines sql"
   "mom help e|ecn ext-lines"
   "mom register -|--help --system"
   "mom init -|--force --help --sample"
@@ -53,6 +53,9 @@ cases=(
   "mom call $work/a.db MoRoutingWrB MoRoutingDId=3|"
   "mom call $work/a.db MoRoutingWrB --r|--rollback"
   "mom call $work/a.db NoSuchOp |"
+  "mom serve $work/a.db --t|--threads --token-file"
+  "mom serve --listen 127.0.0.1:0 $work/a|$work/a.db $work/ab.db"
+  "mom serve $work/a.db --listen |"
 )
 for c in "${cases[@]}"; do
   line=${c%%|*}

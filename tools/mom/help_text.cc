@@ -62,6 +62,32 @@ Prints one JSON object: "result", then every by-reference argument's final value
 A failed call prints {"error":{"number":N,"description":"..."}} and exits 3.
 Example: mom call mom.db MoRoutingWrB MoRoutingDId=3003 fNetChgQty=2
 )";
+  if (command == "serve")
+    return R"(usage: mom serve DB [--listen ADDR:PORT | --socket PATH] [--token-file FILE | --insecure-loopback]
+                [--threads N] [--max-body BYTES] [--key-ttl SECONDS] [--user U] [--acc A] [--log FILE]
+
+Serves the clsMOM operations over HTTP/JSON until SIGINT or SIGTERM:
+  POST /v1/call/OPERATION   body: the named arguments as one JSON object; answers the
+                            object `mom call` prints (oConn calls run in a transaction
+                            of their own, committed when the result is true)
+  GET  /v1/health           {"status":"ok"} while the database answers (no token needed)
+  GET  /v1/metrics          calls, refusals, replays and latency, Prometheus text
+Statuses: 200 done (result true or false), 409 the row changed (with "currentKrts"),
+400 bad arguments, 404 no such operation, 413 body too long, 422 key reused for
+another request, 500 the operation's error status, 401 no or wrong token.
+  --listen ADDR:PORT   where to listen (default 127.0.0.1:8470; port 0: any free port)
+  --socket PATH        listen on a Unix socket instead
+  --token-file FILE    callers send "Authorization: Bearer TOKEN" with the token in FILE
+  --insecure-loopback  serve without a token (loopback or a Unix socket only)
+  --threads N          requests served at once (default 8)
+  --max-body BYTES     longest request body (default 1048576)
+  --key-ttl SECONDS    how long an Idempotency-Key is kept (default 86400)
+  --user U / --acc A   the login of ClsLogin operations (default $USER, 001)
+  --log FILE           the JSON log, one line per request (default standard error)
+A request with "Idempotency-Key: K" runs at most once; its retries get the stored
+answer with "Idempotent-Replayed: true".
+Example: mom serve mom.db --token-file /etc/mom/token
+)";
   if (command == "so-lines" || command == "ext-lines")
     return R"(usage: mom so-lines DB [ORDER_CODE ...]
        mom ext-lines DB [CODE ...]
@@ -91,6 +117,8 @@ Commands:
                                  (un)register the server libraries
   call DB OPERATION [NAME=VALUE ...] [--user U] [--acc A] [--rollback]
                                  call a clsMOM operation late-bound
+  serve DB [--listen ADDR:PORT | --socket PATH] [--token-file FILE | --insecure-loopback]
+                                 serve the operations over HTTP/JSON
   so-lines DB [ORDER_CODE ...]   sales-order lines waiting for MOs, as a JSON recordset
   ext-lines DB [CODE ...]        external-order lines waiting for MOs, likewise
   demo [DB]                      walk through the write-back roads on sample data

@@ -30,6 +30,7 @@ int main(int argc, char** argv) {
     if (command == "register") return RunRegister(words, std::cout, false);
     if (command == "unregister") return RunRegister(words, std::cout, true);
     if (command == "call") return RunCall(words, std::cout, std::cerr);
+    if (command == "serve") return RunServe(words, std::cout, std::cerr);
     if (command == "demo") return RunDemo(words, std::cout);
     if (command == "ecn") return RunEcn(words, std::cout);
     if (command == "so-lines") return RunLines(words, std::cout, false);
