@@ -1,8 +1,13 @@
 #include "suite/order_servers.h"
 
 #include <cmath>
+#include <cstdio>
+#include <optional>
+
+#include "platform/com/error.h"
 
 #include "suite/db_access.h"
+#include "suite/resource_table.h"
 
 namespace suite {
 
@@ -16,41 +21,98 @@ std::string Trimmed(std::string s) {
   return s;
 }
 
-// CheckSOKRTS(conn, id, Krts, msg)
+constexpr char kSalesOrderChanged[] = "销售订单已被其他人员修改，请刷新后再试";
+constexpr char kMoQuantityExceededKey[] = "so.message.mo_quantity_exceeded";
+
+// A quantity as a user reads it: at most six decimals, no trailing zeros.
+std::string QuantityText(double value) {
+  char buffer[64];
+  std::snprintf(buffer, sizeof buffer, "%.6f", value);
+  std::string text = buffer;
+  while (text.back() == '0') text.pop_back();
+  if (text.back() == '.') text.pop_back();
+  return text == "-0" ? "0" : text;
+}
+
+// The resource text with %1.. replaced by the arguments.
+std::string Substituted(std::string text, std::initializer_list<std::string> values) {
+  int n = 0;
+  for (const std::string& value : values) {
+    const std::string marker = "%" + std::to_string(++n);
+    for (size_t at = text.find(marker); at != std::string::npos; at = text.find(marker, at + value.size()))
+      text.replace(at, marker.size(), value);
+  }
+  return text;
+}
+
+std::string MoQuantityExceeded(const std::string& order_code, int32_t row_no, double ordered, double recorded,
+                               double qty) {
+  const std::optional<std::string> text = ResourceTable::Builtin().TextOf(kMoQuantityExceededKey);
+  if (!text) throw com::Error(com::kErrAutomation, std::string("资源不存在: ") + kMoQuantityExceededKey);
+  return Substituted(*text, {order_code, std::to_string(row_no), QuantityText(ordered), QuantityText(recorded),
+                             QuantityText(qty)});
+}
+
+// CheckSOKRTS(conn, id, Krts, msg). A passing check moves the order's token in the
+// caller's transaction: the order stays locked until that transaction ends, and a second
+// check with the same token (another run over the same list, or the same list run again)
+// is refused.
 com::Variant CheckSoKrts(std::span<com::Variant> args) {
   com::Ptr<ado::Connection> conn = ConnectionArg(args[0]);
   const int32_t id = args[1].ToI4();
   const std::string token = args[2].ToString();
-  com::Ptr<ado::Recordset> rs = QueryRows(
-      conn.get(), "select convert(char,convert(money,Krts),2) as Krts, cCloser from so_somain where id = ?", {id});
+  com::Ptr<ado::Recordset> rs =
+      QueryRows(conn.get(),
+                "select convert(char,convert(money,Krts),2) as Krts, Krts as row_version, cCloser from so_somain "
+                "where id = ?",
+                {id});
   std::string msg;
   if (rs->Eof()) {
     msg = "销售订单不存在";
   } else if (!rs->fields().Item("cCloser").Value().is_null()) {
     msg = "销售订单已关闭";
-  } else if (Trimmed(rs->fields().Item("Krts").Value().ToString()) != Trimmed(token)) {
-    msg = "销售订单已被其他人员修改，请刷新后再试";
+  } else if (Trimmed(rs->fields().Item("Krts").Value().ToString()) != Trimmed(token) ||
+             // Another session may have moved the token since the read: the update then
+             // waits for it and finds nothing to change.
+             ExecuteSql(conn.get(), "update so_somain set cCloser = cCloser where id = ? and Krts = ? and cCloser is null",
+                        {id, rs->fields().Item("row_version").Value()}) == 0) {
+    msg = kSalesOrderChanged;
   }
   if (msg.empty()) return com::Variant(true);
   args[3].Deref() = com::Variant(msg);
   return com::Variant(false);
 }
 
-// SOTOWriteBack(conn, isosid, qty, msg)
+// SOTOWriteBack(conn, isosid, qty, msg). The line's MO quantity never goes past its
+// ordered quantity (in the direction of its sign); the limit is part of the update, so
+// two sessions writing back the same line at once cannot both pass it.
 com::Variant SoToWriteBack(std::span<com::Variant> args) {
   com::Ptr<ado::Connection> conn = ConnectionArg(args[0]);
   const int32_t line = args[1].ToI4();
   const double qty = args[2].ToR8();
-  com::Ptr<ado::Recordset> rs = QueryRows(conn.get(), "select cSCloser from so_sodetails where isosid = ?", {line});
+  if (!std::isfinite(qty)) {
+    args[3].Deref() = com::Variant(std::string("数量无效"));
+    return com::Variant(false);
+  }
+  if (ExecuteSql(conn.get(),
+                 "update so_sodetails set fMoQuantity = round(fMoQuantity + ?, 6) where isosid = ? and cSCloser is null "
+                 "and (iQuantity >= 0 and round(fMoQuantity + ?, 6) <= iQuantity "
+                 "or iQuantity < 0 and round(fMoQuantity + ?, 6) >= iQuantity)",
+                 {qty, line, qty, qty}) == 1)
+    return com::Variant(true);
+  com::Ptr<ado::Recordset> rs = QueryRows(conn.get(),
+                                          "select m.cSOCode, d.iRowNo, d.iQuantity, d.fMoQuantity, d.cSCloser "
+                                          "from so_sodetails d join so_somain m on m.id = d.id where d.isosid = ?",
+                                          {line});
   std::string msg;
   if (rs->Eof()) {
     msg = "销售订单行不存在";
   } else if (!rs->fields().Item("cSCloser").Value().is_null()) {
     msg = "销售订单行已关闭";
   } else {
-    ExecuteSql(conn.get(), "update so_sodetails set fMoQuantity = round(fMoQuantity + ?, 6) where isosid = ?",
-               {qty, line});
-    return com::Variant(true);
+    msg = MoQuantityExceeded(rs->fields().Item("cSOCode").Value().ToString(),
+                             rs->fields().Item("iRowNo").Value().ToI4(), rs->fields().Item("iQuantity").Value().ToR8(),
+                             rs->fields().Item("fMoQuantity").Value().ToR8(), qty);
   }
   args[3].Deref() = com::Variant(msg);
   return com::Variant(false);

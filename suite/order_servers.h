@@ -5,9 +5,11 @@
 //   VERORavede.clsSOFunc
 //     CheckSOKRTS(conn, id, Krts, msg) -> Boolean: the caller's token of sales order
 //       `id` still equals the order's current one; otherwise false with a message.
+//       A passing check moves the token (and so locks the order) in the caller's
+//       transaction: the same token passes once.
 //     SOTOWriteBack(conn, isosid, qty, msg) -> Boolean: adds qty to the line's
-//       fMoQuantity (the quantity for which MOs exist); a missing or closed line
-//       leaves a message.
+//       fMoQuantity (the quantity for which MOs exist); a missing or closed line, or
+//       one whose fMoQuantity would go past its ordered quantity, leaves a message.
 //   DEDARiredizur.clsInterface
 //     SoToMoWriteBackEx(login, conn, sign, doc type, MoDId, qty, autoid, Krts, msg)
 //       -> Boolean: records the MO line on the external-order line (MoDId,

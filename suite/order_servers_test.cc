@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "platform/com/creation.h"
 #include "platform/com/error.h"
 #include "platform/com/late_binding.h"
@@ -118,6 +120,85 @@ TEST_F(OrderServersTest, SalesServerChecksTokensAndRecordsMoQuantities) {
   EXPECT_EQ(msg, "销售订单行已关闭");
   EXPECT_FALSE(write_back(8999, 1, &msg));
   EXPECT_EQ(msg, "销售订单行不存在");
+}
+
+class SalesServerLimitsTest : public MomFixture {
+ protected:
+  void SetUp() override {
+    MomFixture::SetUp();
+    if (IsSkipped()) return;
+    so_ = com::CreateObject("VERORavede.clsSOFunc");
+  }
+
+  bool Call(const char* member, com::Variant a1, com::Variant a2, std::string* msg,
+            com::Ptr<ado::Connection> cn = {}) {
+    com::Variant c = Conn(cn ? cn : conn_), m{std::string()};
+    com::Variant args[] = {com::Variant::Ref(&c), com::Variant::Ref(&a1), com::Variant::Ref(&a2),
+                           com::Variant::Ref(&m)};
+    bool ok = com::CallByName(so_.get(), member, args).ToBool();
+    *msg = m.ToString();
+    return ok;
+  }
+  double MoQuantity(int line) {
+    return Scalar("select fMoQuantity from so_sodetails where isosid = " + std::to_string(line)).ToR8();
+  }
+
+  com::Ptr<com::IDispatch> so_;
+};
+
+TEST_F(SalesServerLimitsTest, WriteBackNeverTakesTheMoQuantityPastTheOrderedQuantity) {
+  // 8111 is SO0002 row 1, 3 ordered; 8113 (row 3) is made a return of 2.
+  conn_->Execute("update so_sodetails set iQuantity = -2 where isosid = 8113");
+  const std::string over_8111 = "销售订单 SO0002 第 1 行的生产订单数量不能超过订单数量：订单数量 3，已有生产订单数量 ";
+  struct Case {
+    int line;
+    double qty;
+    bool ok;
+    double after;
+    std::string msg;  // the start of the refusal
+  } cases[] = {
+      {8111, 2.5, true, 2.5, ""},
+      {8111, 0.6, false, 2.5, over_8111 + "2.5，本次 0.6"},
+      {8111, 0.5, true, 3, ""},  // exactly the ordered quantity
+      {8111, 0.000001, false, 3, over_8111 + "3，本次 0.000001"},
+      {8111, 3, false, 3, over_8111 + "3，本次 3"},  // the same line generated again
+      {8111, -1, true, 2, ""},                        // an MO taken back
+      {8111, std::nan(""), false, 2, "数量无效"},
+      {8113, -2, true, -2, ""},
+      {8113, -0.5, false, -2, "销售订单 SO0002 第 3 行的生产订单数量不能超过订单数量：订单数量 -2，已有生产订单数量 -2，本次 -0.5"},
+      {8113, 0.5, true, -1.5, ""},
+      {8112, 1, false, 0, "销售订单行已关闭"},
+      {8999, 1, false, 0, "销售订单行不存在"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.line) + " " + std::to_string(c.qty));
+    std::string msg;
+    EXPECT_EQ(Call("SOTOWriteBack", com::Variant(int32_t{c.line}), com::Variant(c.qty), &msg), c.ok);
+    EXPECT_EQ(msg, c.msg);
+    if (c.line != 8999) {
+      EXPECT_DOUBLE_EQ(MoQuantity(c.line), c.after);
+    }
+  }
+}
+
+TEST_F(SalesServerLimitsTest, ATokenPassesTheOrderCheckOnce) {
+  const std::string token = Token("so_somain", "id", 8002);
+  std::string msg;
+  conn_->BeginTrans();
+  EXPECT_TRUE(Call("CheckSOKRTS", com::Variant(int32_t{8002}), com::Variant(token), &msg)) << msg;
+  // The order's token moved with the check, inside the caller's transaction.
+  EXPECT_NE(Token("so_somain", "id", 8002), token);
+  EXPECT_FALSE(Call("CheckSOKRTS", com::Variant(int32_t{8002}), com::Variant(token), &msg));
+  EXPECT_EQ(msg, "销售订单已被其他人员修改，请刷新后再试");
+  conn_->RollbackTrans();
+  // Rolled back with the caller's transaction: the token is the caller's again.
+  EXPECT_EQ(Token("so_somain", "id", 8002), token);
+  EXPECT_TRUE(Call("CheckSOKRTS", com::Variant(int32_t{8002}), com::Variant(token), &msg)) << msg;
+  EXPECT_FALSE(Call("CheckSOKRTS", com::Variant(int32_t{8002}), com::Variant(token), &msg));
+  // A closed order is refused whatever its token.
+  conn_->Execute("update so_somain set cCloser = '王五' where id = 8002");
+  EXPECT_FALSE(Call("CheckSOKRTS", com::Variant(int32_t{8002}), com::Variant(Token("so_somain", "id", 8002)), &msg));
+  EXPECT_EQ(msg, "销售订单已关闭");
 }
 
 }  // namespace
