@@ -2,7 +2,8 @@
 // the raw baseline's measured in the same run. Pairs are named "X/component" and
 // "X/raw". The PostgreSQL pairs join when MOM_TEST_PG names a server. On a busy machine
 // run with --benchmark_repetitions=N --benchmark_enable_random_interleaving=true: the
-// ratio then compares the medians of the repetitions.
+// ratio then compares the medians of the repetitions. Pairs named "X/1k" and "X/10k"
+// get the ratio of their times, which shows how X grows with its work.
 
 #include <benchmark/benchmark.h>
 
@@ -37,6 +38,14 @@ class RatioReporter : public benchmark::ConsoleReporter {
       auto raw = medians.find(name.substr(0, slash) + "/raw");
       if (raw == medians.end() || raw->second <= 0) continue;
       std::printf("ratio %s: component / raw = %.2f\n", name.substr(0, slash).c_str(), time / raw->second);
+    }
+    // Growth pairs "X/1k" and "X/10k": ten times the work, so 10 when X is linear.
+    for (const auto& [name, time] : medians) {
+      auto slash = name.rfind("/10k");
+      if (slash == std::string::npos || slash + 4 != name.size()) continue;
+      auto small = medians.find(name.substr(0, slash) + "/1k");
+      if (small == medians.end() || small->second <= 0) continue;
+      std::printf("growth %s: 10k / 1k = %.2f\n", name.substr(0, slash).c_str(), time / small->second);
     }
   }
 

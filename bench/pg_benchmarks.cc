@@ -14,6 +14,7 @@ void RegisterPostgresBenchmarks() {
   }
   RegisterPgWritebackBenchmarks(server);
   RegisterPgMogenBenchmarks(server);
+  RegisterPgExternalGrowthBenchmarks(server);
 }
 
 }  // namespace mom_bench

@@ -26,5 +26,6 @@ void RunReportingErrors(benchmark::State& state, Body&& body) {
 
 void RegisterPgWritebackBenchmarks(const std::string& server);
 void RegisterPgMogenBenchmarks(const std::string& server);
+void RegisterPgExternalGrowthBenchmarks(const std::string& server);
 
 }  // namespace mom_bench

@@ -57,7 +57,7 @@ class RepeatedGenerationTest : public MomFixture {
   };
 
   // One run as the sales module makes it: its own component instance and login.
-  Outcome Run(mom::RecordsetRef lines) {
+  Outcome Run(mom::RecordsetRef lines, const char* from = "SA") {
     com::Ptr<com::IDispatch> mom = com::CreateObject("KRZ7DEVUZIda.clsMOM");
     com::Ptr<mom::_clsMOM> early = mom.As<mom::_clsMOM>();
     mom::ObjectRef login = com::CreateObject("MomSuite.Login");
@@ -67,7 +67,7 @@ class RepeatedGenerationTest : public MomFixture {
     std::string code;
     Outcome out;
     mom::VariantBool result = 0;
-    EXPECT_EQ(early->PushMoFromSo(&login, &code, &lines, &out.err, "SA", &result), com::S_OK);
+    EXPECT_EQ(early->PushMoFromSo(&login, &code, &lines, &out.err, from, &result), com::S_OK);
     out.result = result != 0;
     return out;
   }
@@ -163,6 +163,43 @@ TEST_F(RepeatedGenerationTest, AStaleListRunAgainIsRefusedLineByLine) {
 
   // A list read afresh has nothing left to generate.
   EXPECT_EQ(Lines()->RecordCount(), 0);
+}
+
+// One external run over many lines is one transaction: the session table and the
+// numbering are reused by every line of it, and must come out as after short runs.
+TEST_F(RepeatedGenerationTest, ALongExternalRunNumbersAndAllocatesEveryLineAlike) {
+  std::string orders = "insert into ex_order (id, cCode, dDate) values ";
+  std::string lines = "insert into ex_orderdetail (autoid, id, iRowNo, cInvCode, iQuantity, dPreMoDate) values ";
+  std::vector<std::string> codes;
+  for (int o = 0; o < kOrders; ++o) {
+    const std::string id = std::to_string(kFirstOrderId + o), code = "REX" + std::to_string(1000 + o);
+    codes.push_back(code);
+    orders += (o ? ", (" : "(") + id + ", '" + code + "', '2024-05-01 00:00:00')";
+    for (int l = 0; l < kLinesPerOrder; ++l)
+      lines += std::string(o || l ? ", (" : "(") + std::to_string(kFirstLineId + o * kLinesPerOrder + l) + ", " + id +
+               ", " + std::to_string(l + 1) + ", 'FG001', " + std::to_string(l + 1) + ", '2024-06-01 00:00:00')";
+  }
+  conn_->Execute(orders);
+  conn_->Execute(lines);
+  const int before = Count("select count(*) from mom_order");
+  Outcome run = Run(suite::ExternalDemandLines(OpenConnection().get(), codes), "EX");
+  ASSERT_TRUE(run.result) << run.err.substr(0, 500);
+  ASSERT_EQ(Count("select count(*) from mom_order"), before + kLines);
+  const std::string ours = "select MoDId from mom_orderdetail where SoType = 2 and SoDId >= " +
+                           std::to_string(kFirstLineId);
+  // Every order has the same allocations, numbered from 1 without a gap: nothing of an
+  // earlier line's session rows came along.
+  EXPECT_EQ(Count("select count(*) from (select count(*) n, min(SortSeq) lo, max(SortSeq) hi from mom_moallocate "
+                  "where MoDId in (" + ours + ") group by MoDId) x group by n, lo, hi"),
+            kLines);
+  EXPECT_EQ(Count("select count(*) from (select distinct count(*) n from mom_moallocate where MoDId in (" + ours +
+                  ") group by MoDId) x"),
+            1);
+  EXPECT_GT(Count("select min(SortSeq) from mom_moallocate where MoDId in (" + ours + ")"), 0);
+  // The numbering stands right after the last code of the run.
+  EXPECT_EQ(Count("select NextNumber from sys_doccode where DocType = 'MO21'"),
+            Count("select max(cast(substr(o.MoCode, 3, 20) as int)) from mom_order o join mom_orderdetail d "
+                  "on d.MoId = o.MoId where d.MoDId in (" + ours + ")") + 1);
 }
 
 }  // namespace

@@ -40,7 +40,8 @@ DECLARE
   v_line_id integer;
   v_prefix varchar;
   v_number bigint;
-  v_has_session_table boolean := to_regclass('pg_temp."#tmp_moallocate"') IS NOT NULL;
+  v_pending bigint;
+  v_session_table regclass := to_regclass('pg_temp."#tmp_moallocate"');
 BEGIN
   IF p_code = '' THEN RETURN 90002; END IF;
   IF EXISTS (SELECT 1 FROM mom_order WHERE MoCode = p_code) THEN RETURN 90022; END IF;
@@ -98,9 +99,16 @@ BEGIN
   -- order: whatever an earlier line left there is not this order's. Its identity goes
   -- on counting across the run's lines, so the order's allocations are numbered from 1
   -- in its order. The table is the caller's, so it is reached through dynamic
-  -- statements only.
-  IF v_has_session_table THEN
-    EXECUTE 'DELETE FROM pg_temp."#tmp_moallocate"';
+  -- statements only. In a run that is one transaction, the rows deleted by every
+  -- earlier order stay in the table as dead rows that each delete and read scans
+  -- again; once they fill more than a few pages, the table is truncated instead.
+  -- A truncate updates the table's catalog row, so it is kept rare.
+  IF v_session_table IS NOT NULL THEN
+    IF pg_relation_size(v_session_table) > 16 * current_setting('block_size')::bigint THEN
+      EXECUTE 'TRUNCATE pg_temp."#tmp_moallocate"';
+    ELSE
+      EXECUTE 'DELETE FROM pg_temp."#tmp_moallocate"';
+    END IF;
     EXECUTE
       'INSERT INTO pg_temp."#tmp_moallocate" (OpSeq, ComponentId, BaseQtyN, BaseQtyD, ParentScrap, CompScrap, '
       '  FVFlag, ByproductFlag, WIPType, WhCode, Qty, StartDemDate, EndDemDate, "offset", OpComponentId) '
@@ -139,20 +147,46 @@ BEGIN
      ORDER BY c.SortSeq, c.OpComponentId;
   END IF;
 
-  -- Keep the automatic numbering ahead of the codes it handed out. The update's own
-  -- condition makes concurrent generations only ever move the number forward.
+  -- Keep the automatic numbering ahead of the codes it handed out. The number is
+  -- remembered for the transaction and written when it commits
+  -- (mom_advance_mo_numbering), once: updating the row for every order of a run
+  -- that is one transaction would leave a version of it per order, which every later
+  -- order walks.
   SELECT Prefix INTO v_prefix FROM sys_doccode WHERE DocType = 'MO21';
   IF FOUND AND length(p_code) > length(v_prefix) AND left(p_code, length(v_prefix)) = v_prefix
      AND length(p_code) - length(v_prefix) <= 15 AND substr(p_code, length(v_prefix) + 1) ~ '^[0-9]+$' THEN
     v_number := substr(p_code, length(v_prefix) + 1)::bigint;
     -- NextNumber is an integer column; a number past its range is left alone.
     IF v_number < 2147483647 THEN
-      UPDATE sys_doccode SET NextNumber = v_number + 1 WHERE DocType = 'MO21' AND NextNumber <= v_number;
+      v_pending := nullif(current_setting('mom.mo21_next_number', true), '')::bigint;
+      IF v_pending IS NULL OR v_pending <= v_number THEN
+        PERFORM set_config('mom.mo21_next_number', (v_number + 1)::text, true);
+      END IF;
     END IF;
   END IF;
   RETURN 0;
 END
 $$;
+
+-- Writes the MO number that usp_mo_genmofromso remembered for the committing
+-- transaction, if any, and forgets it: the first of the transaction's deferred
+-- events does the work, the others find nothing. The condition makes concurrent
+-- generations only ever move the number forward.
+CREATE OR REPLACE FUNCTION mom_advance_mo_numbering() RETURNS trigger LANGUAGE plpgsql AS $$
+DECLARE
+  v_next bigint := nullif(current_setting('mom.mo21_next_number', true), '')::bigint;
+BEGIN
+  IF v_next IS NOT NULL THEN
+    PERFORM set_config('mom.mo21_next_number', '', true);
+    UPDATE sys_doccode SET NextNumber = v_next WHERE DocType = 'MO21' AND NextNumber < v_next;
+  END IF;
+  RETURN NULL;
+END
+$$;
+
+DROP TRIGGER IF EXISTS trg_mom_order_mo_numbering ON mom_order;
+CREATE CONSTRAINT TRIGGER trg_mom_order_mo_numbering AFTER INSERT ON mom_order
+  DEFERRABLE INITIALLY DEFERRED FOR EACH ROW EXECUTE FUNCTION mom_advance_mo_numbering();
 
 -- The net-demand rows of the demand line that can take a credit: DemandId, PartId,
 -- Seq, Factor, BalQty (demand not yet credited, or with IsDel what was credited),
