@@ -818,6 +818,8 @@ TEST_F(EcnDialogTest, ValuesTheDataSetsCannotHoldAreFittedNotRefused) {
       {"update ecn_ecnapplydetail set Version = 'V2' where ApplyDId = 7101", false, 1, "Version", "<null>"},
       {"update ecn_ecnapplydetail set IdentCode = 'BOM-0123456789-0123456789' where ApplyDId = 7101", false,
        1, "IdentCode", "BOM-0123456789-01234"},
+      {"update ecn_ecnapplydetail set InvCode = 'FG-0123456789-0123456789' where ApplyDId = 7102", false, 2,
+       "InvCode", "FG-0123456789-012345"},
       {"update Inventory set cInvName = '{item70}' where cInvCode = 'FG001'", false, 1, "cInvName",
        Repeated("车", 60)},
       {"update Inventory set cInvStd = '{item70}' where cInvCode = 'FG001'", false, 1, "cInvStd", Repeated("车", 60)},
