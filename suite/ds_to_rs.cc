@@ -65,16 +65,8 @@ std::string Refusal(const std::string& table, int row_number, const std::string&
   if (ado::IsTextType(field.Type()) && field.DefinedSize() > 0 && length > static_cast<size_t>(field.DefinedSize()))
     return where + "：值长 " + std::to_string(length) + " 个字符，超过字段长度 " +
            std::to_string(field.DefinedSize()) + " 个字符";
-  std::string shown = text;
-  if (length > 40) {
-    shown.clear();
-    size_t characters = 0;
-    for (size_t i = 0; i < text.size(); ++i) {
-      if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80 && characters++ == 40) break;
-      shown += text[i];
-    }
-    shown += "…";
-  }
+  std::string shown(ado::Utf8Prefix(text, 40));
+  if (length > 40) shown += "…";
   return where + "：值“" + shown + "”不能转换为" + TypeName(field.Type());
 }
 

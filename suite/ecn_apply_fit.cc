@@ -4,6 +4,7 @@
 
 #include "platform/ado/field.h"
 #include "platform/ado/provider.h"
+#include "platform/ado/text.h"
 #include "platform/com/error.h"
 
 namespace suite {
@@ -24,20 +25,12 @@ std::string DataText(const com::Variant& value) {
   }
 }
 
-std::string CutToCharacters(const std::string& text, size_t size) {
-  size_t characters = 0;
-  for (size_t i = 0; i < text.size(); ++i) {
-    if ((static_cast<unsigned char>(text[i]) & 0xC0) == 0x80) continue;
-    if (characters++ == size) return text.substr(0, i);
-  }
-  return text;
-}
-
 std::optional<std::string> FitToField(const com::Variant& value, const ApplyField& field) {
   const com::Variant& v = value.Deref();
   if (v.is_null() || v.is_empty()) return std::nullopt;
   std::string text = DataText(v);
-  if (ado::IsTextType(field.type)) return field.size > 0 ? CutToCharacters(text, static_cast<size_t>(field.size)) : text;
+  if (ado::IsTextType(field.type))
+    return field.size > 0 ? std::string(ado::Utf8Prefix(text, static_cast<size_t>(field.size))) : text;
   // The same conversion the data set makes when it reads the text back.
   ado::ColumnInfo info;
   info.name = field.name;

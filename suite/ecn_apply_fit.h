@@ -22,7 +22,4 @@ std::string DataText(const com::Variant& value);
 // characters, never inside a character.
 std::optional<std::string> FitToField(const com::Variant& value, const ApplyField& field);
 
-// The first `size` characters of a UTF-8 text.
-std::string CutToCharacters(const std::string& text, size_t size);
-
 }  // namespace suite
