@@ -147,11 +147,11 @@ BEGIN
      ORDER BY c.SortSeq, c.OpComponentId;
   END IF;
 
-  -- Keep the automatic numbering ahead of the codes it handed out. The number is
-  -- remembered for the transaction and written when it commits
-  -- (mom_advance_mo_numbering), once: updating the row for every order of a run
-  -- that is one transaction would leave a version of it per order, which every later
-  -- order walks.
+  -- Keep the automatic numbering ahead of the codes it handed out. The first order
+  -- of a transaction writes the number at once; later ones only remember it, and it
+  -- is written when the transaction commits (mom_advance_mo_numbering): updating the
+  -- row for every order of a run that is one transaction would leave a version of it
+  -- per order, which every later order walks.
   SELECT Prefix INTO v_prefix FROM sys_doccode WHERE DocType = 'MO21';
   IF FOUND AND length(p_code) > length(v_prefix) AND left(p_code, length(v_prefix)) = v_prefix
      AND length(p_code) - length(v_prefix) <= 15 AND substr(p_code, length(v_prefix) + 1) ~ '^[0-9]+$' THEN
@@ -159,6 +159,9 @@ BEGIN
     -- NextNumber is an integer column; a number past its range is left alone.
     IF v_number < 2147483647 THEN
       v_pending := nullif(current_setting('mom.mo21_next_number', true), '')::bigint;
+      IF v_pending IS NULL THEN
+        UPDATE sys_doccode SET NextNumber = v_number + 1 WHERE DocType = 'MO21' AND NextNumber <= v_number;
+      END IF;
       IF v_pending IS NULL OR v_pending <= v_number THEN
         PERFORM set_config('mom.mo21_next_number', (v_number + 1)::text, true);
       END IF;
@@ -169,7 +172,8 @@ END
 $$;
 
 -- Writes the MO number that usp_mo_genmofromso remembered for the committing
--- transaction, if any, and forgets it: the first of the transaction's deferred
+-- transaction, if any (already written when the transaction made one order), and
+-- forgets it: the first of the transaction's deferred
 -- events does the work, the others find nothing. The condition makes concurrent
 -- generations only ever move the number forward.
 CREATE OR REPLACE FUNCTION mom_advance_mo_numbering() RETURNS trigger LANGUAGE plpgsql AS $$
