@@ -57,7 +57,7 @@ TEST_F(ConnectionTest, OpeningDoesNotCreateAMissingDatabase) {
   std::ofstream(garbage) << "this is not a database, just some text that is long enough to have a header";
   e = Raised([&] { Open(garbage); });
   ASSERT_TRUE(e);
-  EXPECT_EQ(e->description(), "file is not a database");
+  EXPECT_EQ(e->description(), "not a database: " + garbage);
 
   // Without a Provider key the string still means SQLite.
   auto c = ado::Connection::Create();
@@ -142,21 +142,40 @@ TEST_F(ConnectionTest, ReleasingOrClosingRollsBackAnOpenTransaction) {
   EXPECT_EQ(Count(*db_), 0);
 }
 
-TEST_F(ConnectionTest, SecondWriterWaitsForTheBusyTimeoutThenFailsCleanly) {
+TEST_F(ConnectionTest, SecondWriterWaitsForTheCommandTimeoutThenTimesOut) {
   db_->BeginTrans();
   db_->Execute("insert into T (v) values ('first')");
 
+  // Every way of writing waits for the held lock within its command timeout and ends
+  // with the timeout error; beginning a transaction does not wait at all.
+  const struct {
+    const char* name;
+    bool in_transaction;
+    const char* sql;
+  } cases[] = {
+      {"statement in a transaction", true, "insert into T (v) values ('second')"},
+      {"read in a transaction", true, "select count(*) from T"},
+      {"statement alone", false, "insert into T (v) values ('second')"},
+      {"batch alone", false, "update T set v = 'x' where k = 0; insert into T (v) values ('second')"},
+  };
   auto second = ado::Connection::Create();
-  second->SetConnectionTimeout(1);
+  second->SetConnectionTimeout(5);
+  second->SetCommandTimeout(1);
   second->Open(ado::ConnectionString::ForSqliteFile(path_));
-  auto start = Clock::now();
-  auto e = Raised([&] { second->BeginTrans(); });
-  auto waited = Clock::now() - start;
-  ASSERT_TRUE(e);
-  EXPECT_EQ(e->number(), ado::kErrProvider);
-  EXPECT_EQ(e->description(), "database is locked");
-  EXPECT_GE(waited, std::chrono::milliseconds(900));
-  EXPECT_LT(waited, std::chrono::seconds(10));
+  for (const auto& c : cases) {
+    auto start = Clock::now();
+    if (c.in_transaction) second->BeginTrans();
+    EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(200)) << c.name;
+    auto e = Raised([&] { second->Execute(c.sql); });
+    auto waited = Clock::now() - start;
+    ASSERT_TRUE(e) << c.name;
+    EXPECT_EQ(e->number(), ado::kErrQueryTimeout) << c.name;
+    EXPECT_EQ(e->description(), "Query timeout expired") << c.name;
+    EXPECT_GE(waited, std::chrono::milliseconds(900)) << c.name;
+    EXPECT_LT(waited, std::chrono::seconds(4)) << c.name;
+    EXPECT_EQ(second->session().InTransaction(), c.in_transaction) << c.name;
+    if (c.in_transaction) second->RollbackTrans();
+  }
 
   db_->CommitTrans();
   second->BeginTrans();
@@ -164,6 +183,19 @@ TEST_F(ConnectionTest, SecondWriterWaitsForTheBusyTimeoutThenFailsCleanly) {
   second->CommitTrans();
   EXPECT_EQ(Count(*db_), 2);
   EXPECT_EQ(Scalar(*db_, "pragma integrity_check").ToString(), "ok");
+}
+
+TEST_F(ConnectionTest, AnEmptyTransactionTakesNoLock) {
+  auto second = Open(path_);
+  db_->BeginTrans();
+  second->BeginTrans();
+  second->Execute("insert into T (v) values ('second')");
+  second->CommitTrans();
+  db_->CommitTrans();  // nothing was begun on the database: nothing to end
+  EXPECT_EQ(Count(*db_), 1);
+  db_->BeginTrans();
+  db_->RollbackTrans();
+  EXPECT_EQ(RaisedNumber([&] { db_->CommitTrans(); }), ado::kErrOperationNotAllowed);
 }
 
 TEST_F(ConnectionTest, CommandTimeoutInterruptsALongStatement) {
