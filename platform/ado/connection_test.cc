@@ -8,6 +8,8 @@
 #include <fstream>
 #include <functional>
 
+#include <sqlite3.h>
+
 #include "platform/ado/ado_test_support.h"
 #include "platform/ado/connection_string.h"
 #include "testing/test_support.h"
@@ -183,6 +185,26 @@ TEST_F(ConnectionTest, SecondWriterWaitsForTheCommandTimeoutThenTimesOut) {
   second->CommitTrans();
   EXPECT_EQ(Count(*db_), 2);
   EXPECT_EQ(Scalar(*db_, "pragma integrity_check").ToString(), "ok");
+}
+
+// A database still in its rollback journal (as made by other tools) while another
+// program writes to it: opening does not fail, and a write waits for the lock.
+TEST_F(ConnectionTest, ADatabaseThatAnotherProgramWritesStillOpensAndWaits) {
+  std::string path = dir_.File("journal.db");
+  sqlite3* other = nullptr;
+  ASSERT_EQ(sqlite3_open(path.c_str(), &other), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(other, "create table T (v text); begin immediate; insert into T values ('held')", nullptr,
+                         nullptr, nullptr),
+            SQLITE_OK);
+  auto c = ado::Connection::Create();
+  c->SetCommandTimeout(1);
+  c->Open(ado::ConnectionString::ForSqliteFile(path));
+  EXPECT_EQ(Scalar(*c, "select count(*) from T").ToI4(), 0);
+  EXPECT_EQ(RaisedNumber([&] { c->Execute("insert into T values ('mine')"); }), ado::kErrQueryTimeout);
+  ASSERT_EQ(sqlite3_exec(other, "commit", nullptr, nullptr, nullptr), SQLITE_OK);
+  c->Execute("insert into T values ('mine')");
+  EXPECT_EQ(Scalar(*c, "select count(*) from T").ToI4(), 2);
+  sqlite3_close(other);
 }
 
 TEST_F(ConnectionTest, AnEmptyTransactionTakesNoLock) {

@@ -439,7 +439,15 @@ std::unique_ptr<Session> OpenSqliteSession(const ConnectionString& cs, int32_t c
     auto session = std::make_unique<SqliteSession>(OpenHandle(name, open_flags), connection_timeout_s, read_only_reason);
     // Readers and one writer work side by side in WAL mode. An empty file becomes a
     // database only when asked to create one.
-    if (!read_only && (file.kind == Kind::kDatabase || create)) session->Run("PRAGMA journal_mode=WAL", {}, false);
+    // While another connection writes, the mode cannot change (SQLite refuses at once
+    // rather than wait); the database then works in its own mode this time.
+    if (!read_only && (file.kind == Kind::kDatabase || create)) {
+      try {
+        session->Run("PRAGMA journal_mode=WAL", {}, false);
+      } catch (const Error& e) {
+        if ((e.native_code() & 0xFF) != SQLITE_BUSY) throw;
+      }
+    }
     session->Run("PRAGMA foreign_keys=ON", {}, false);
     // Proves that the database can be read at all.
     session->Run("SELECT count(*) FROM sqlite_master", {}, false);
