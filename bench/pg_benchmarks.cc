@@ -14,6 +14,7 @@ void RegisterPostgresBenchmarks() {
   }
   RegisterPgWritebackBenchmarks(server);
   RegisterPgMogenBenchmarks(server);
+  RegisterPgAtoBenchmarks(server);
 }
 
 }  // namespace mom_bench
