@@ -1,6 +1,7 @@
-// Runs the benchmarks and prints, for each pair, the ratio of the component's time to
-// the raw baseline's measured in the same run. Pairs are named "X/component" and
-// "X/raw". The PostgreSQL pairs join when MOM_TEST_PG names a server. On a busy machine
+// Runs the benchmarks and prints, for each pair, the ratio of the measured time to the
+// baseline's measured in the same run. Pairs are named "X/component" and "X/raw" (the
+// component against raw libpq or SQLite), or "X/ato" and "X/plain" (lines with net
+// demand to credit against lines without). The PostgreSQL pairs join when MOM_TEST_PG names a server. On a busy machine
 // run with --benchmark_repetitions=N --benchmark_enable_random_interleaving=true: the
 // ratio then compares the medians of the repetitions. Pairs named "X/1k" and "X/10k"
 // get the ratio of their times, which shows how X grows with its work.
@@ -11,6 +12,7 @@
 #include <cstdio>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "bench/pg_benchmarks.h"
@@ -31,13 +33,18 @@ class RatioReporter : public benchmark::ConsoleReporter {
     ConsoleReporter::ReportRuns(runs);
   }
   void PrintRatios() const {
+    static constexpr std::pair<const char*, const char*> kPairs[] = {{"component", "raw"}, {"ato", "plain"}};
     const std::map<std::string, double> medians = Medians();
-    for (const auto& [name, time] : medians) {
-      auto slash = name.rfind("/component");
-      if (slash == std::string::npos) continue;
-      auto raw = medians.find(name.substr(0, slash) + "/raw");
-      if (raw == medians.end() || raw->second <= 0) continue;
-      std::printf("ratio %s: component / raw = %.2f\n", name.substr(0, slash).c_str(), time / raw->second);
+    for (const auto& [measured, baseline] : kPairs) {
+      const std::string suffix = std::string("/") + measured;
+      for (const auto& [name, time] : medians) {
+        if (name.size() <= suffix.size() || name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0)
+          continue;
+        const std::string pair = name.substr(0, name.size() - suffix.size());
+        auto base = medians.find(pair + "/" + baseline);
+        if (base == medians.end() || base->second <= 0) continue;
+        std::printf("ratio %s: %s / %s = %.2f\n", pair.c_str(), measured, baseline, time / base->second);
+      }
     }
     // Growth pairs "X/1k" and "X/10k": ten times the work, so 10 when X is linear.
     for (const auto& [name, time] : medians) {

@@ -15,6 +15,7 @@ void RegisterPostgresBenchmarks() {
   RegisterPgWritebackBenchmarks(server);
   RegisterPgMogenBenchmarks(server);
   RegisterPgExternalGrowthBenchmarks(server);
+  RegisterPgAtoBenchmarks(server);
 }
 
 }  // namespace mom_bench

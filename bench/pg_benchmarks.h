@@ -1,6 +1,6 @@
 #pragma once
-// The PostgreSQL pairs ("pg/X/component" against "pg/X/raw"), registered at run time
-// because they need a server.
+// The PostgreSQL pairs ("pg/X/component" against "pg/X/raw", "pg/X/ato" against
+// "pg/X/plain"), registered at run time because they need a server.
 
 #include <benchmark/benchmark.h>
 
@@ -27,5 +27,6 @@ void RunReportingErrors(benchmark::State& state, Body&& body) {
 void RegisterPgWritebackBenchmarks(const std::string& server);
 void RegisterPgMogenBenchmarks(const std::string& server);
 void RegisterPgExternalGrowthBenchmarks(const std::string& server);
+void RegisterPgAtoBenchmarks(const std::string& server);
 
 }  // namespace mom_bench

@@ -165,11 +165,8 @@ void frmEcnApplyChangeRef::Handle(Body&& body) {
 void frmEcnApplyChangeRef::Load() {
   login_ = dictionary_->Item("Login").ToDispatch();
   conn_ = dictionary_->Item("Conn").ToObject<ado::Connection>();
-  // EcnApplyServer reaches the database through the process's current login.
-  if (login_) {
-    com::Ptr<com::IDispatch> current = com::CreateObject(suite::kProgIdCurrentLogin);
-    com::PutProperty(current.get(), "KrDbName", com::GetProperty(login_.get(), "KrDbName"));
-  }
+  // EcnApplyServer reaches the database through the thread's current login.
+  if (login_) current_login_.emplace(com::GetProperty(login_.get(), "KrDbName").ToString());
   FormatHeadGrid();
   FormatBodyGrid();
   FilterDirty_ = true;

@@ -18,6 +18,7 @@
 #include "ecn/ecn_apply_change_ref_view.h"
 #include "ecn/exchange_dictionary.h"
 #include "platform/com/ptr.h"
+#include "suite/current_login.h"
 #include "suite/ref_lookup_interface.h"
 
 namespace mom::ecn {
@@ -137,6 +138,9 @@ class frmEcnApplyChangeRef {
   LookupFactory create_lookup_;
   ObjectRef login_;
   ConnectionRef conn_;
+  // The login's database as the thread's current login while the form is loaded, for
+  // EcnApplyServer; the caller's thread gets its own back when the form goes.
+  std::optional<suite::ScopedCurrentLogin> current_login_;
 
   RecordsetRef HeadRs_;
   RecordsetRef BodyRs_;

@@ -611,6 +611,17 @@ TEST_F(EcnDialogTest, ExchangeDictionaryAddsMissingKeysAsEmpty) {
   EXPECT_EQ(com::CallByName(d.get(), "Exists", key).ToBool(), true);
 }
 
+// EcnApplyServer reads through the thread's current login: the form lends it its
+// login's database while loaded and gives the caller's thread its own back.
+TEST_F(EcnDialogTest, TheThreadHasTheFormsLoginOnlyWhileTheFormIsLoaded) {
+  suite::ScopedCurrentLogin callers("Provider=SQLite;Data Source=/the/callers.db");
+  {
+    auto d = Open();
+    EXPECT_EQ(suite::CurrentLoginConnectionString(), connection_string_);
+  }
+  EXPECT_EQ(suite::CurrentLoginConnectionString(), "Provider=SQLite;Data Source=/the/callers.db");
+}
+
 // The suite's server and lookup model on the sample database.
 TEST_F(EcnDialogTest, EcnApplyServerFilters) {
   com::Ptr<com::IDispatch> current = com::CreateObject(suite::kProgIdCurrentLogin);

@@ -7,15 +7,17 @@
 
 #include <vector>
 
+#include "mogen/scripted_numbering.h"
 #include "platform/ado/recordset.h"
 #include "platform/com/creation.h"
 #include "platform/com/error.h"
+#include "platform/com/thread_values.h"
+#include "suite/current_login.h"
 #include "testing/mom_fixture.h"
 
 namespace {
 
 using testing_support::MomFixture;
-using testing_support::ScopedEnv;
 
 constexpr int kLine = 9901;
 constexpr char kCountText[] = "ATO净需求已被他人修改，冲销数量与回写记录数不符，请刷新后重试";
@@ -32,7 +34,8 @@ class NetDemandTest : public MomFixture {
   void SetUp() override {
     MomFixture::SetUp();
     if (IsSkipped()) return;
-    login_env_ = std::make_unique<ScopedEnv>("MOM_LOGIN_DB", connection_string_);
+    // As a generation run does: CommonFunctions reads the decimals from the thread's login.
+    login_ = std::make_unique<suite::ScopedCurrentLogin>(connection_string_);
   }
 
   // Rows 1, 2, ... of a demand line, in this order of Seq; their DemandIds are 9000 + n.
@@ -58,7 +61,7 @@ class NetDemandTest : public MomFixture {
     return Scalar("select ModifyFlag from mps_netdemand where DemandId = " + std::to_string(9000 + n)).ToBool() ? 1 : 0;
   }
 
-  std::unique_ptr<ScopedEnv> login_env_;
+  std::unique_ptr<suite::ScopedCurrentLogin> login_;
 };
 
 TEST_F(NetDemandTest, QuantitiesSpreadOverTheRowsInBothPasses) {
@@ -131,7 +134,8 @@ TEST_F(NetDemandTest, ARowChangedWhileCreditingFailsTheCount) {
   AddRows({{1, 1, 5, 0}, {1, 1, 5, 0}});
   // Another user changes row 1 between the read and the write (while the decimals are
   // asked for).
-  ScopedEnv change("MOM_TEST_SQL_ON_DIGITS", "update mps_netdemand set DemandDate = DemandDate where DemandId = 9001");
+  com::ScopedThreadValue change(mom::mogen::scripted::kSqlOnDigits,
+                                com::Variant("update mps_netdemand set DemandDate = DemandDate where DemandId = 9001"));
   com::RunRegistrationEntry(MOGEN_SCRIPTED_NUMBERING_LIBRARY, "DllRegisterServer");
   try {
     Credit(8);

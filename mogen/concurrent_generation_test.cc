@@ -3,19 +3,21 @@
 
 #include <gtest/gtest.h>
 
+#include <list>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "mogen/scripted_numbering.h"
 #include "platform/com/creation.h"
 #include "platform/com/late_binding.h"
+#include "platform/com/thread_values.h"
 #include "suite/demand_lines.h"
 #include "testing/mom_fixture.h"
 
 namespace {
 
 using testing_support::MomFixture;
-using testing_support::ScopedEnv;
 using testing_support::TestDatabase;
 
 constexpr char kNoBom[] = "无有效物料清单资料，不能产生生产订单";
@@ -28,13 +30,6 @@ constexpr char kKillRunSession[] =
 
 class ConcurrentGenerationTest : public MomFixture {
  protected:
-  void SetUp() override {
-    MomFixture::SetUp();
-    if (IsSkipped()) return;
-    // The current login is the process's; both runs name the same database.
-    login_env_ = std::make_unique<ScopedEnv>("MOM_LOGIN_DB", connection_string_);
-  }
-
   mom::ObjectRef Login() {
     mom::ObjectRef login = com::CreateObject("MomSuite.Login");
     com::PutProperty(login.get(), "KrDbName", connection_string_);
@@ -70,8 +65,6 @@ class ConcurrentGenerationTest : public MomFixture {
     return Count("select count(*) from mom_orderdetail where SoType = 1 and MoDId > 1006 and SoDId = " +
                  std::to_string(line));
   }
-
-  std::unique_ptr<ScopedEnv> login_env_;
 };
 
 TEST_F(ConcurrentGenerationTest, TwoRunsAtOnceGiveEveryLineOneOrderUnderItsOwnCode) {
@@ -104,14 +97,16 @@ class KilledSessionTest : public ConcurrentGenerationTest {
     if (!TestDatabase::IsPostgres()) GTEST_SKIP() << "a session of the server database is what is killed";
     ConcurrentGenerationTest::SetUp();
     if (IsSkipped()) return;
-    codes_ = std::make_unique<ScopedEnv>("MOM_TEST_DOCUMENT_CODES", "MO900001,MO900002,MO900003");
-    fetched_ = std::make_unique<ScopedEnv>("MOM_TEST_CODES_FETCHED", "0");
-    kill_ = std::make_unique<ScopedEnv>("MOM_TEST_SQL_ON_CODE", kKillRunSession);
-    kill_at_ = std::make_unique<ScopedEnv>("MOM_TEST_SQL_ON_CODE_AT", "2");  // in the middle of the second line
+    namespace scripted = mom::mogen::scripted;
+    scripted_.emplace_back(scripted::kDocumentCodes, com::Variant("MO900001,MO900002,MO900003"));
+    scripted_.emplace_back(scripted::kCodesFetched, com::Variant(0));
+    scripted_.emplace_back(scripted::kSqlOnCode, com::Variant(kKillRunSession));
+    scripted_.emplace_back(scripted::kSqlOnCodeAt, com::Variant(2));  // in the middle of the second line
     com::RunRegistrationEntry(MOGEN_SCRIPTED_NUMBERING_LIBRARY, "DllRegisterServer");
   }
 
-  std::unique_ptr<ScopedEnv> codes_, fetched_, kill_, kill_at_;
+  // Read by the scripted CommonFunctions on this thread, where the runs are made.
+  std::list<com::ScopedThreadValue> scripted_;
 };
 
 TEST_F(KilledSessionTest, TheSalesPathKeepsTheLinesCommittedBeforeAndNothingOfTheLineInFlight) {

@@ -1,11 +1,8 @@
 #include "mogen/push_mo.h"
 
-#include <cstdlib>
-
 #include "mogen/gen_mo_from_demand.h"
 #include "mogen/push_mo_internal.h"
 #include "platform/com/late_binding.h"
-#include "suite/current_login.h"
 
 namespace mom::mogen {
 
@@ -18,18 +15,6 @@ VariantBool PushMoFromSo(ObjectRef& ClsLogin, std::string& MoCode, RecordsetRef&
     // The paths trap their own errors; what still escapes ends the call quietly.
     return kVariantFalse;
   }
-}
-
-ScopedCurrentLogin::ScopedCurrentLogin(const std::string& connection_string) {
-  if (const char* old = std::getenv(suite::kCurrentLoginVariable)) previous_ = old;
-  ::setenv(suite::kCurrentLoginVariable, connection_string.c_str(), 1);
-}
-
-ScopedCurrentLogin::~ScopedCurrentLogin() {
-  if (previous_)
-    ::setenv(suite::kCurrentLoginVariable, previous_->c_str(), 1);
-  else
-    ::unsetenv(suite::kCurrentLoginVariable);
 }
 
 void ReadFreeTexts(ado::Recordset& rs, std::string (&frees)[10]) {

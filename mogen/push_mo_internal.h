@@ -9,6 +9,7 @@
 #include "mogen/common_functions_client.h"
 #include "platform/ado/command.h"
 #include "platform/com/variant.h"
+#include "suite/current_login.h"
 
 namespace mom::mogen {
 
@@ -21,19 +22,10 @@ inline constexpr char kCreateSessionTable[] =
     "ByproductFlag,WIPType,WhCode,Qty,StartDemDate,EndDemDate,OffSet,OpComponentId into #tmp_moallocate from "
     "mom_moallocate where 1 = 2";
 
-// Makes the run's database the host process's current login while the run lasts
-// (CommonFunctions is handed no connection and reads it from there), and restores
-// what was set before.
-class ScopedCurrentLogin {
- public:
-  explicit ScopedCurrentLogin(const std::string& connection_string);
-  ~ScopedCurrentLogin();
-  ScopedCurrentLogin(const ScopedCurrentLogin&) = delete;
-  ScopedCurrentLogin& operator=(const ScopedCurrentLogin&) = delete;
-
- private:
-  std::optional<std::string> previous_;
-};
+// Makes the run's database the current login of the run's thread while the run lasts
+// (CommonFunctions is handed no connection and reads it from there), and restores what
+// was set before. Runs on other threads keep their own.
+using ScopedCurrentLogin = suite::ScopedCurrentLogin;
 
 // State of one run that both paths keep.
 struct GenerationRun {

@@ -3,17 +3,16 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
+#include "mogen/scripted_numbering.h"
 #include "platform/com/creation.h"
 #include "platform/com/late_binding.h"
+#include "platform/com/thread_values.h"
 #include "suite/demand_lines.h"
 #include "testing/mom_fixture.h"
 
 namespace {
 
 using testing_support::MomFixture;
-using testing_support::ScopedEnv;
 
 constexpr char kPrefix[] = "销售订单";
 constexpr char kStaleOrder[] = "销售订单已被其他人员修改，请刷新后再试";
@@ -45,11 +44,11 @@ class PushMoTest : public MomFixture {
 
   // Replaces CommonFunctions with one that hands out exactly `codes`.
   void ScriptCodes(const std::string& codes) {
-    codes_env_ = std::make_unique<ScopedEnv>("MOM_TEST_DOCUMENT_CODES", codes);
-    fetched_env_ = std::make_unique<ScopedEnv>("MOM_TEST_CODES_FETCHED", "0");
+    codes_ = std::make_unique<com::ScopedThreadValue>(mom::mogen::scripted::kDocumentCodes, com::Variant(codes));
+    fetched_ = std::make_unique<com::ScopedThreadValue>(mom::mogen::scripted::kCodesFetched, com::Variant(0));
     com::RunRegistrationEntry(MOGEN_SCRIPTED_NUMBERING_LIBRARY, "DllRegisterServer");
   }
-  int CodesFetched() { return std::atoi(std::getenv("MOM_TEST_CODES_FETCHED")); }
+  int CodesFetched() { return com::ThreadValue(mom::mogen::scripted::kCodesFetched).ToI4(); }
 
   int Count(const std::string& sql) { return Scalar(sql).ToI4(); }
   std::string Text(const std::string& sql) { return Scalar(sql).ToString(); }
@@ -67,7 +66,7 @@ class PushMoTest : public MomFixture {
   mom::ObjectRef login_;
   std::string mo_code_ = "unchanged";
   std::string err_;
-  std::unique_ptr<ScopedEnv> codes_env_, fetched_env_;
+  std::unique_ptr<com::ScopedThreadValue> codes_, fetched_;
 };
 
 TEST_F(PushMoTest, SalesLinesBecomeNumberedOrdersWithAllocationsAndWriteBacks) {

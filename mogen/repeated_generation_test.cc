@@ -11,13 +11,13 @@
 
 #include "platform/com/creation.h"
 #include "platform/com/late_binding.h"
+#include "suite/current_login.h"
 #include "suite/demand_lines.h"
 #include "testing/mom_fixture.h"
 
 namespace {
 
 using testing_support::MomFixture;
-using testing_support::ScopedEnv;
 
 constexpr int kOrders = 125;
 constexpr int kLinesPerOrder = 4;
@@ -32,7 +32,7 @@ class RepeatedGenerationTest : public MomFixture {
   void SetUp() override {
     MomFixture::SetUp();
     if (IsSkipped()) return;
-    login_env_ = std::make_unique<ScopedEnv>("MOM_LOGIN_DB", connection_string_);
+    login_ = std::make_unique<suite::ScopedCurrentLogin>(connection_string_);
     // kOrders orders of four FG001 lines each; line l of order o asks for l + 1 pieces.
     std::string orders = "insert into so_somain (id, cSOCode, dDate) values ";
     std::string lines = "insert into so_sodetails (isosid, id, iRowNo, cInvCode, iQuantity, dPreMoDate) values ";
@@ -116,7 +116,7 @@ class RepeatedGenerationTest : public MomFixture {
     return n;
   }
 
-  std::unique_ptr<ScopedEnv> login_env_;
+  std::unique_ptr<suite::ScopedCurrentLogin> login_;
   std::vector<std::string> codes_;
 };
 

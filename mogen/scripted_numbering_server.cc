@@ -1,20 +1,16 @@
 // A server library for the generation tests, with two stand-ins, each registered by an
 // entry point of its own:
-//  - DllRegisterServer: a CommonFunctions that hands out the codes listed in
-//    $MOM_TEST_DOCUMENT_CODES (comma-separated, in order; "" once they are used up) and
-//    counts the codes asked for in $MOM_TEST_CODES_FETCHED. Its other members answer as
-//    a suite without ATO parts would; GetQuantityDigits first runs the statement in
-//    $MOM_TEST_SQL_ON_DIGITS, if any, on the current login's database (another user's
-//    change arriving while a crediting is under way), and GetDocumentCode runs the
-//    statement in $MOM_TEST_SQL_ON_CODE the same way when it is asked for code number
-//    $MOM_TEST_SQL_ON_CODE_AT (1-based; a generation run in the middle of a line).
+//  - DllRegisterServer: a CommonFunctions steered by the calling thread's values of
+//    mogen/scripted_numbering.h: it hands out the scripted codes and counts them, runs
+//    the scripted statements as another user on the current login's database, and
+//    otherwise answers as a suite without ATO parts would (2 quantity decimals).
 //  - RegisterSilentSalesServer: a VERORavede.clsSOFunc whose order check refuses every
 //    order without saying why, and whose write-back accepts everything.
 
-#include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "mogen/scripted_numbering.h"
 #include "platform/ado/connection.h"
 #include "platform/ado/recordset.h"
 #include "platform/com/automation_object.h"
@@ -22,13 +18,25 @@
 #include "platform/com/creation.h"
 #include "platform/com/error_info.h"
 #include "platform/com/registry.h"
+#include "platform/com/thread_values.h"
+#include "suite/current_login.h"
 
 namespace {
 
-// Runs `sql` on a connection of its own to the current login's database: another user.
-void RunAsAnotherUser(const char* sql) {
+namespace scripted = mom::mogen::scripted;
+
+std::string Text(const char* name) {
+  com::Variant v = com::ThreadValue(name);
+  return v.is_empty() ? std::string() : v.ToString();
+}
+
+// Runs the statement in thread value `name`, if any, on a connection of its own to the
+// thread's current login: another user.
+void RunAsAnotherUser(const char* name) {
+  const std::string sql = Text(name);
+  if (sql.empty()) return;
   com::Ptr<ado::Connection> other = ado::Connection::Create();
-  other->Open(std::getenv("MOM_LOGIN_DB"));
+  other->Open(Text(suite::kCurrentLoginValue));
   other->Execute(sql);
 }
 
@@ -37,9 +45,8 @@ constexpr com::Guid kIidNumbering{0xEAA5C714, 0xB561, 0x497A, {0xBE, 0x7C, 0xDC,
 
 std::vector<std::string> ScriptedCodes() {
   std::vector<std::string> codes;
-  const char* text = std::getenv("MOM_TEST_DOCUMENT_CODES");
-  if (!text) return codes;
-  std::string s = text;
+  const std::string s = Text(scripted::kDocumentCodes);
+  if (s.empty()) return codes;
   size_t start = 0;
   for (;;) {
     size_t comma = s.find(',', start);
@@ -61,8 +68,7 @@ class ScriptedNumbering : public com::AutomationObject {
               [](std::span<com::Variant>) { return com::Variant(int32_t{0}); });
     AddMember({"GetQuantityDigits", 0x60020001, com::InvokeKind::Method, {}, com::VarType::I4},
               [](std::span<com::Variant>) {
-                const char* sql = std::getenv("MOM_TEST_SQL_ON_DIGITS");
-                if (sql && *sql) RunAsAnotherUser(sql);
+                RunAsAnotherUser(scripted::kSqlOnDigits);
                 return com::Variant(int32_t{2});
               });
     AddMember({"GetDocumentCode",
@@ -72,12 +78,9 @@ class ScriptedNumbering : public com::AutomationObject {
                 com::RefParam("Codes", com::VarType::Variant), com::RefParam("bAuto", com::VarType::Bool)},
                com::VarType::String},
               [this](std::span<com::Variant>) {
-                const char* fetched = std::getenv("MOM_TEST_CODES_FETCHED");
-                int n = fetched ? std::atoi(fetched) : 0;
-                ::setenv("MOM_TEST_CODES_FETCHED", std::to_string(n + 1).c_str(), 1);
-                const char* sql = std::getenv("MOM_TEST_SQL_ON_CODE");
-                const char* at = std::getenv("MOM_TEST_SQL_ON_CODE_AT");
-                if (sql && *sql && at && std::atoi(at) == n + 1) RunAsAnotherUser(sql);
+                const int32_t n = com::ThreadValue(scripted::kCodesFetched).ToI4() + 1;
+                com::SetThreadValue(scripted::kCodesFetched, com::Variant(n));
+                if (com::ThreadValue(scripted::kSqlOnCodeAt).ToI4() == n) RunAsAnotherUser(scripted::kSqlOnCode);
                 return com::Variant(next_ < codes_.size() ? codes_[next_++] : std::string());
               });
   }

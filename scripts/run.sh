@@ -3,6 +3,7 @@
 #
 #   scripts/run.sh demo   install what is missing, build, run the demo
 #   scripts/run.sh test   install what is missing, build plain and sanitized, run every test
+#                         (and, under ThreadSanitizer, the tests labelled threaded)
 #   scripts/run.sh bench  install, build, run the benchmarks
 #   scripts/run.sh package  install, build, make the Debian package (build/default/package/)
 set -euo pipefail
@@ -138,6 +139,11 @@ case "${1:-}" in
     run_tests default
     build asan
     run_tests asan
+    # ThreadSanitizer: only the threaded tests (the tsan presets build and select them).
+    started=$SECONDS
+    build tsan
+    run_tests tsan
+    echo "== tsan stage took $((SECONDS - started)) s"
     started=$SECONDS
     make_package
     try_package "$DEB"
@@ -156,7 +162,7 @@ case "${1:-}" in
     MOM_REGISTRY="$PWD/build/default/bench-registry.reg" build/default/bin/mom_serve_bench
     ;;
   *)
-    sed -n '2,7p' "$0" | sed 's/^# \{0,1\}//'
+    sed -n '2,8p' "$0" | sed 's/^# \{0,1\}//'
     exit 2
     ;;
 esac

@@ -28,13 +28,13 @@ CommonFunctions::CommonFunctions() : AutomationObject("ICommonFunctions", kIidCo
               if (!array.is_empty() && !array.is_missing())
                 for (const com::Variant& item : array.ToArray().items)
                   frees.push_back(item.is_null() ? std::string() : item.ToString());
-              std::optional<int32_t> id = FindPartId(Database(), args[0].ToString(), frees);
+              std::optional<int32_t> id = FindPartId(Database().get(), args[0].ToString(), frees);
               return com::Variant(id.value_or(0));
             });
   AddMember({"GetQuantityDigits", kGetQuantityDigits, com::InvokeKind::Method, {}, com::VarType::I4},
             [this](std::span<com::Variant>) {
               com::Ptr<ado::Recordset> rs = QueryRows(
-                  Database(), "select cValue from AccInformation where cSysId = 'AA' and cName = 'iStrsQuanDecDgt'");
+                  Database().get(), "select cValue from AccInformation where cSysId = 'AA' and cName = 'iStrsQuanDecDgt'");
               return com::Variant(rs->Eof() ? int32_t{0} : rs->fields().Item(0).Value().ToI4());
             });
   AddMember({"GetDocumentCode",
@@ -46,23 +46,13 @@ CommonFunctions::CommonFunctions() : AutomationObject("ICommonFunctions", kIidCo
             [this](std::span<com::Variant> args) { return com::Variant(NextCode(args[0].ToString())); });
 }
 
-ado::Connection* CommonFunctions::Database() {
-  if (!conn_) {
-    const std::string login = CurrentLoginConnectionString();
-    if (login.empty())
-      throw com::Error(com::kErrAutomation, "没有当前登录：宿主进程未设置 MOM_LOGIN_DB", "CommonFunctions");
-    com::Ptr<ado::Connection> conn = ado::Connection::Create();
-    conn->Open(login);
-    conn_ = conn;
-  }
-  return conn_.get();
-}
+com::Ptr<ado::Connection> CommonFunctions::Database() { return CurrentLoginConnection(); }
 
 std::string CommonFunctions::NextCode(const std::string& doc_type) {
   auto it = counters_.find(doc_type);
   if (it == counters_.end()) {
     com::Ptr<ado::Recordset> rs =
-        QueryRows(Database(), "select Prefix, NextNumber from sys_doccode where DocType = ?", {doc_type});
+        QueryRows(Database().get(), "select Prefix, NextNumber from sys_doccode where DocType = ?", {doc_type});
     if (rs->Eof()) return std::string();  // no automatic numbering for this type
     Counter c;
     c.prefix = rs->fields().Item("Prefix").Value().ToString();
@@ -72,7 +62,7 @@ std::string CommonFunctions::NextCode(const std::string& doc_type) {
       // the prefix followed by digits only. Read and judged here, so that the
       // statement is one every database runs.
       com::Ptr<ado::Recordset> used =
-          QueryRows(Database(),
+          QueryRows(Database().get(),
                     "select MoCode from mom_order where substr(MoCode, 1, length(?)) = ? "
                     "and length(MoCode) > length(?)",
                     {c.prefix, c.prefix, c.prefix});

@@ -4,10 +4,11 @@
 // 0x60020001 GetQuantityDigits(), 0x60020003 GetDocumentCode(doc type, condition,
 // array, flag); 0x60020002 is not served.
 //
-// It is handed no connection: it reaches the database of the host process's current
-// login, the connection string in the environment variable MOM_LOGIN_DB (see
-// README.md). It only reads there: the generation run that calls it holds the
-// database's write lock in its own transaction.
+// It is handed no connection: it reaches the database of the calling thread's current
+// login (suite/current_login.h), on the connection that the thread's servers share for
+// it, so that a crediting or a code costs a statement, not a session. It only reads
+// there: the generation run that calls it holds the database's write lock in its own
+// transaction.
 //
 // Document codes: an instance reads the type's prefix and next number from
 // sys_doccode (and, for MO codes, the highest code already used) once, then counts
@@ -35,10 +36,10 @@ class CommonFunctions : public com::AutomationObject {
   CommonFunctions();
 
  private:
-  ado::Connection* Database();
+  // The thread's connection of the moment: the login may change between calls.
+  com::Ptr<ado::Connection> Database();
   std::string NextCode(const std::string& doc_type);
 
-  com::Ptr<ado::Connection> conn_;
   struct Counter {
     std::string prefix;
     int64_t next = 0;

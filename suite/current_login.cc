@@ -1,28 +1,46 @@
 #include "suite/current_login.h"
 
 #include <cstdlib>
-#include <mutex>
+
+#include "platform/com/error.h"
 
 namespace suite {
 
 namespace {
 
-std::mutex& Lock() {
-  static std::mutex lock;
-  return lock;
+// The environment as the process found it: read at the first use, never written, so
+// that no thread's login (password and all) reaches the environment or a child process.
+const std::string& StartingDefault() {
+  static const std::string value = [] {
+    const char* text = std::getenv(kCurrentLoginVariable);
+    return std::string(text ? text : "");
+  }();
+  return value;
 }
 
 }  // namespace
 
 std::string CurrentLoginConnectionString() {
-  std::lock_guard guard(Lock());
-  const char* value = std::getenv(kCurrentLoginVariable);
-  return value ? value : "";
+  com::Variant own = com::ThreadValue(kCurrentLoginValue);
+  return own.is_empty() ? StartingDefault() : own.ToString();
 }
 
 void SetCurrentLoginConnectionString(std::string connection_string) {
-  std::lock_guard guard(Lock());
-  ::setenv(kCurrentLoginVariable, connection_string.c_str(), 1);
+  const std::string previous = CurrentLoginConnectionString();
+  com::SetThreadValue(kCurrentLoginValue, com::Variant(connection_string));
+  if (previous != connection_string) com::SetThreadValue(LoginConnectionValue(previous), com::Variant());
+}
+
+com::Ptr<ado::Connection> CurrentLoginConnection() {
+  const std::string login = CurrentLoginConnectionString();
+  if (login.empty())
+    throw com::Error(com::kErrAutomation, "没有当前登录：宿主未设置当前登录的 KrDbName", "MomSuite.CurrentLogin");
+  const std::string name = LoginConnectionValue(login);
+  if (com::Variant shared = com::ThreadValue(name); !shared.is_empty()) return shared.ToObject<ado::Connection>();
+  com::Ptr<ado::Connection> conn = ado::Connection::Create();
+  conn->Open(login);
+  com::SetThreadValue(name, com::Variant(com::Ptr<com::IUnknown>(static_cast<com::IUnknown*>(conn.get()))));
+  return conn;
 }
 
 CurrentLogin::CurrentLogin() : AutomationObject("ICurrentLogin") {

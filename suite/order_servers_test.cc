@@ -8,13 +8,13 @@
 #include "platform/com/error.h"
 #include "platform/com/late_binding.h"
 #include "suite/common_functions.h"
+#include "suite/current_login.h"
 #include "suite/part_lookup_interface.h"
 #include "testing/mom_fixture.h"
 
 namespace {
 
 using testing_support::MomFixture;
-using testing_support::ScopedEnv;
 
 com::Variant Conn(const com::Ptr<ado::Connection>& c) {
   return com::Variant(com::Ptr<com::IUnknown>(static_cast<com::IUnknown*>(c.get())));
@@ -60,7 +60,7 @@ TEST_F(OrderServersTest, PartLookupFindsThePartOfAnItemWithItsFreeItems) {
 }
 
 TEST_F(OrderServersTest, CommonFunctionsNeverHandsOutACodeTwice) {
-  ScopedEnv login("MOM_LOGIN_DB", connection_string_);
+  suite::ScopedCurrentLogin login(connection_string_);
   conn_->Execute("insert into mom_order (MoCode) values ('MO000007')");
   com::Ptr<com::IDispatch> common =
       com::CreateInstance<com::IDispatch>(suite::kClsidCommonFunctions, suite::kIidCommonFunctions);
@@ -83,7 +83,7 @@ TEST_F(OrderServersTest, CommonFunctionsNeverHandsOutACodeTwice) {
 }
 
 TEST_F(OrderServersTest, CommonFunctionsWithoutACurrentLoginFails) {
-  ScopedEnv login("MOM_LOGIN_DB", "");
+  suite::ScopedCurrentLogin login("");
   com::Ptr<com::IDispatch> common =
       com::CreateInstance<com::IDispatch>(suite::kClsidCommonFunctions, suite::kIidCommonFunctions);
   EXPECT_THROW(com::CallById(common.get(), 0x60020001, {}), com::Error);

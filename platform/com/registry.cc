@@ -14,6 +14,7 @@
 #include <sstream>
 
 #include "platform/com/error.h"
+#include "platform/com/thread_values.h"
 
 // The build may place the machine's registry elsewhere (MOM_SYSTEM_REGISTRY).
 #ifndef MOM_SYSTEM_REGISTRY
@@ -65,15 +66,26 @@ bool Unquote(std::string_view s, size_t& pos, std::string& out) {
 
 }  // namespace
 
+namespace {
+
+// The thread's own registry, else $MOM_REGISTRY; empty when neither is set.
+std::string PrivatePath() {
+  if (Variant own = ThreadValue(kRegistryPathValue); !own.is_empty()) return own.ToString();
+  const char* p = std::getenv("MOM_REGISTRY");
+  return p ? p : "";
+}
+
+}  // namespace
+
 std::string Registry::DefaultPath() {
-  if (const char* p = std::getenv("MOM_REGISTRY"); p && *p) return p;
+  if (std::string p = PrivatePath(); !p.empty()) return p;
   return UserPath();
 }
 
 std::string Registry::SystemPath() { return MOM_SYSTEM_REGISTRY; }
 
 std::vector<std::string> Registry::SearchPath() {
-  if (const char* p = std::getenv("MOM_REGISTRY"); p && *p) return {p};
+  if (std::string p = PrivatePath(); !p.empty()) return {p};
   return {UserPath(), SystemPath()};
 }
 

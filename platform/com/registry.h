@@ -3,9 +3,10 @@
 // the .reg text form. It maps ProgID -> CLSID -> server library, threading model and
 // type library, as the platform's registry does.
 //
-// Registration writes to $MOM_REGISTRY if set, else to the user's registry
+// Registration writes to the calling thread's own registry when one is set
+// (kRegistryPathValue), else to $MOM_REGISTRY if set, else to the user's registry
 // ($XDG_CONFIG_HOME/mom/registry.reg, else ~/.config/mom/registry.reg). Lookups search
-// $MOM_REGISTRY alone when it is set, otherwise the user's registry and then the
+// the thread's own or $MOM_REGISTRY alone when set, otherwise the user's registry and then the
 // system's (SystemPath(), which the installed package registers its servers in).
 // Saving replaces the file atomically and holds an exclusive lock, so concurrent
 // registrations do not lose each other's keys.
@@ -20,16 +21,24 @@
 
 namespace com {
 
+// The thread value (thread_values.h) that names, while it is set, the one registry the
+// calling thread registers in and looks classes up in, ahead of $MOM_REGISTRY: how a
+// tool points the libraries' registration entry points at the machine's registry
+// without writing the process's environment.
+inline constexpr char kRegistryPathValue[] = "MomCom.RegistryPath";
+
 class Registry {
  public:
-  // Where registration writes: $MOM_REGISTRY if set, else UserPath().
+  // Where registration writes: the thread's own registry, else $MOM_REGISTRY if set,
+  // else UserPath().
   static std::string DefaultPath();
   // The user's registry: $XDG_CONFIG_HOME/mom/registry.reg, else ~/.config/mom/registry.reg.
   static std::string UserPath();
   // The machine's registry, shared by every user (written as root).
   static std::string SystemPath();
-  // The registries lookups read, in order: $MOM_REGISTRY alone when it is set (a
-  // private registry sees nothing else), otherwise UserPath() then SystemPath().
+  // The registries lookups read, in order: the thread's own or $MOM_REGISTRY alone
+  // when set (a private registry sees nothing else), otherwise UserPath() then
+  // SystemPath().
   static std::vector<std::string> SearchPath();
 
   // Reads the registry at `path` (an absent file is an empty registry).

@@ -1,10 +1,11 @@
 // mom register [--system] | mom unregister [--system]
 
-#include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <system_error>
 
 #include "platform/com/registry.h"
+#include "platform/com/thread_values.h"
 #include "tools/mom/commands.h"
 #include "tools/mom/component_host.h"
 #include "tools/mom/console_error.h"
@@ -35,11 +36,10 @@ int RunRegister(const Words& words, std::ostream& out, bool unregister) {
     else
       throw UsageError("unknown argument '" + w + "'");
   }
-  if (system) {
-    // The libraries' entry points write where Registry::DefaultPath() says; this
-    // program does nothing else, so it points that at the machine's registry.
-    ::setenv("MOM_REGISTRY", com::Registry::SystemPath().c_str(), 1);
-  }
+  // The libraries' entry points write where Registry::DefaultPath() says on this
+  // thread: with --system, the machine's registry.
+  std::optional<com::ScopedThreadValue> system_registry;
+  if (system) system_registry.emplace(com::kRegistryPathValue, com::Variant(com::Registry::SystemPath()));
   const std::string registry = com::Registry::DefaultPath();
   ServerLibraries libraries = FindServerLibraries();
   if (unregister) {
