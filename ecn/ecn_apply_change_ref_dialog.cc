@@ -13,6 +13,7 @@
 #include <QTimer>
 #include <exception>
 
+#include "ecn/grade_validator.h"
 #include "platform/com/error.h"
 #include "platform/com/late_binding.h"
 #include "suite/ctl_head_item.h"
@@ -133,6 +134,7 @@ EcnApplyChangeRefDialog::EcnApplyChangeRefDialog(frmEcnApplyChangeRef& form, QWi
     edit->setObjectName(boxes[i].first);
     edit->setGeometry(Pixels(boxes[i].second));
     boxes_[i] = edit;
+    if (static_cast<TextBox>(i) == TextBox::txtGrade) edit->setValidator(new GradeValidator(edit));
     connect(edit, &QLineEdit::textChanged, this, [this, i] { form_.TextChanged(static_cast<TextBox>(i)); });
   }
 
@@ -484,7 +486,9 @@ bool EcnApplyChangeRefDialog::eventFilter(QObject* watched, QEvent* event) {
   if (watched == boxes_[static_cast<size_t>(TextBox::txtGrade)] && event->type() == QEvent::KeyPress) {
     auto* key = static_cast<QKeyEvent*>(event);
     QString text = key->text();
-    if (!text.isEmpty()) {
+    // A shortcut (Ctrl+V) is no typed character; what it inserts meets the validator.
+    bool shortcut = key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    if (!text.isEmpty() && !shortcut) {
       char16_t ch = text.at(0).unicode();
       bool typed = ch >= 0x20 && ch != 0x7f;
       if ((typed || ch == 8) && !GradeAcceptsKey(ch)) return true;

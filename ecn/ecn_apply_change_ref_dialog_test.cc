@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QCalendarWidget>
+#include <QClipboard>
 #include <chrono>
 #include <QHeaderView>
 #include <QLabel>
@@ -199,6 +200,40 @@ TEST_F(EcnDialogWidgetTest, GradeAcceptsDigitsOnlyAndKeepsTheFocusAboveNine) {
   EXPECT_EQ(Focused(), grade);
   EXPECT_TRUE(form_->FilterDirty());
   QTest::keyClick(grade, Qt::Key_Backspace);
+  QTest::keyClick(grade, Qt::Key_Tab);
+  EXPECT_EQ(Focused(), dialog_->cmdFilter());
+}
+
+// Paste and drop go past the key filter: the box keeps their digits only, and the
+// code boxes take what they are given.
+TEST_F(EcnDialogWidgetTest, PastedOrDroppedTextKeepsOnlyDigitsInTheGrade) {
+  struct {
+    TextBox box;
+    const char* pasted;
+    const char* shown;
+  } cases[] = {
+      {TextBox::txtGrade, "abc", ""},   {TextBox::txtGrade, "-3", "3"},   {TextBox::txtGrade, "1a2", "12"},
+      {TextBox::txtGrade, "５", "5"},   {TextBox::txtSCode, "-3a", "-3a"}, {TextBox::txtEmpl, "王 1", "王 1"},
+  };
+  for (const auto& c : cases) {
+    QLineEdit* edit = Box(c.box);
+    edit->clear();
+    QTest::mouseClick(edit, Qt::LeftButton);
+    QApplication::clipboard()->setText(QString::fromUtf8(c.pasted));
+    QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(edit->text().toStdString(), c.shown) << c.pasted;
+    edit->clear();
+    edit->insert(QString::fromUtf8(c.pasted));  // what a drop does
+    EXPECT_EQ(edit->text().toStdString(), c.shown) << c.pasted;
+  }
+  // Letters pasted in front of a digit: nothing blocks leaving the box.
+  QLineEdit* grade = Box(TextBox::txtGrade);
+  grade->setText("7");
+  QTest::mouseClick(grade, Qt::LeftButton);
+  grade->home(false);
+  QApplication::clipboard()->setText("x-");
+  QTest::keyClick(grade, Qt::Key_V, Qt::ControlModifier);
+  EXPECT_EQ(grade->text(), QString("7"));
   QTest::keyClick(grade, Qt::Key_Tab);
   EXPECT_EQ(Focused(), dialog_->cmdFilter());
 }

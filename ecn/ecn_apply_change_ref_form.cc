@@ -2,6 +2,7 @@
 
 #include <cctype>
 
+#include "ecn/filter_input.h"
 #include "platform/ado/recordset.h"
 #include "platform/com/creation.h"
 #include "platform/com/error.h"
@@ -9,75 +10,25 @@
 #include "platform/com/late_binding.h"
 #include "shared/data_services.h"
 #include "suite/current_login.h"
+#include "suite/ecn_apply_layout.h"
 #include "suite/ecn_apply_server.h"
 
 namespace mom::ecn {
 
 namespace {
 
-struct FieldDef {
-  const char* name;
-  ado::DataType type;
-  int32_t size = 0;
-};
-
-const std::vector<FieldDef>& HeadFieldDefs() {
-  static const std::vector<FieldDef> defs = [] {
-    std::vector<FieldDef> d = {{"ApplyId", ado::adInteger},        {"DocCode", ado::adVarChar, 30},
-                               {"DocDate", ado::adDate},           {"Grade", ado::adTinyInt},
-                               {"GradeDesc", ado::adVarChar, 60},  {"ReasonDesc", ado::adVarChar, 60},
-                               {"EmplName", ado::adVarChar, 20},   {"DeptName", ado::adVarChar, 20},
-                               {"PlanAuditDate", ado::adDate},     {"PlanReleaseDate", ado::adDate},
-                               {"Define1", ado::adVarChar, 20},    {"Define2", ado::adVarChar, 20},
-                               {"Define3", ado::adVarChar, 20},    {"Define4", ado::adDate},
-                               {"Define5", ado::adInteger},        {"Define6", ado::adDate},
-                               {"Define7", ado::adDecimal},        {"Define8", ado::adVarChar, 4},
-                               {"Define9", ado::adVarChar, 8},     {"Define10", ado::adVarChar, 60},
-                               {"Define11", ado::adVarChar, 120},  {"Define12", ado::adVarChar, 120},
-                               {"Define13", ado::adVarChar, 120},  {"Define14", ado::adVarChar, 120},
-                               {"Define15", ado::adInteger},       {"Define16", ado::adDecimal}};
-    return d;
-  }();
-  return defs;
-}
-
-const std::vector<FieldDef>& BodyFieldDefs() {
-  static const std::vector<FieldDef> defs = [] {
-    std::vector<FieldDef> d = {{"ApplyDId", ado::adInteger},         {"SortSeq", ado::adInteger},
-                               {"NewFlag", ado::adBoolean},          {"Version", ado::adInteger},
-                               {"VersionDesc", ado::adVarChar, 60},  {"VersionEffDate", ado::adDate},
-                               {"IdentCode", ado::adVarChar, 20},    {"IdentDesc", ado::adVarChar, 60},
-                               {"InvCode", ado::adVarChar, 20},      {"cInvName", ado::adVarChar, 60},
-                               {"cInvStd", ado::adVarChar, 60}};
-    static const char* const kFree[] = {"Free1", "Free2", "Free3", "Free4", "Free5",
-                                        "Free6", "Free7", "Free8", "Free9", "Free10"};
-    for (const char* name : kFree) d.push_back({name, ado::adVarChar, 20});
-    d.push_back({"cInvAddCode", ado::adVarChar, 30});
-    static const char* const kDefine[] = {"cInvDefine1",  "cInvDefine2",  "cInvDefine3",  "cInvDefine4",
-                                          "cInvDefine5",  "cInvDefine6",  "cInvDefine7",  "cInvDefine8",
-                                          "cInvDefine9",  "cInvDefine10", "cInvDefine11", "cInvDefine12",
-                                          "cInvDefine13", "cInvDefine14", "cInvDefine15", "cInvDefine16"};
-    for (int i = 0; i < 16; ++i) {
-      ado::DataType type = i < 10 ? ado::adVarChar : i < 12 ? ado::adInteger : i < 14 ? ado::adDecimal : ado::adDate;
-      int32_t size = i < 3 ? 20 : i < 6 ? 60 : i < 10 ? 120 : 0;
-      d.push_back({kDefine[i], type, size});
-    }
-    return d;
-  }();
-  return defs;
-}
-
 // An empty disconnected recordset of nullable fields, and the list of their names.
-RecordsetRef BuildRecordset(const std::vector<FieldDef>& defs, std::vector<std::string>& names) {
+template <size_t N>
+RecordsetRef BuildRecordset(const std::array<suite::ApplyField, N>& defs, std::vector<std::string>* names) {
   RecordsetRef rs = ado::Recordset::Create();
   rs->SetCursorLocation(ado::adUseClient);
-  for (const FieldDef& def : defs) {
+  for (const suite::ApplyField& def : defs) {
     ado::Field& f = rs->fields().Append(def.name, def.type, def.size, ado::adFldIsNullable);
     if (def.type == ado::adDecimal) {
       f.SetPrecision(28);
       f.SetNumericScale(6);
     }
-    names.emplace_back(def.name);
+    if (names) names->emplace_back(def.name);
   }
   rs->Open();
   return rs;
@@ -108,7 +59,7 @@ std::string DateCell(ado::Recordset& rs, const char* field) {
 
 // Raises 13 like the platform's conversion when the text is no date.
 com::Date ConvertDate(const std::string& text) {
-  std::optional<com::Date> d = com::ParseDate(text);
+  std::optional<com::Date> d = ParseFilterDate(text);
   if (!d) com::Raise(com::kErrTypeMismatch);
   return *d;
 }
@@ -174,7 +125,7 @@ bool GradeMayLeave(const std::string& text) {
   }
 }
 
-bool DateMayLeave(const std::string& text) { return text.empty() || com::ParseDate(text).has_value(); }
+bool DateMayLeave(const std::string& text) { return text.empty() || ParseFilterDate(text).has_value(); }
 
 bool IsLookupKey(int32_t key_code, bool shift, bool ctrl, bool alt) {
   return key_code == 113 && !shift && !ctrl && !alt;
@@ -194,8 +145,8 @@ frmEcnApplyChangeRef::frmEcnApplyChangeRef()
         return com::CreateInstance<com::IDispatch>(suite::kClsidEcnApplyServer, suite::kIidEcnApplyServer);
       }),
       create_lookup_([] { return com::CreateInstance<suite::IRefLookup>(suite::kClsidRefLookup); }) {
-  HeadRs_ = BuildRecordset(HeadFieldDefs(), HeadFields_);
-  BodyRs_ = BuildRecordset(BodyFieldDefs(), BodyFields_);
+  HeadRs_ = BuildRecordset(suite::kApplyHeadFields, &HeadFields_);
+  BodyRs_ = BuildRecordset(suite::kApplyBodyFields, &BodyFields_);
   head_fields_ = TextArray(HeadFields_);
   body_fields_ = TextArray(BodyFields_);
 }
@@ -313,6 +264,7 @@ void frmEcnApplyChangeRef::cmdFilter_Click() {
       XMLRSData::FillRecordset(heads, data, table, head_fields_, head_fields_);
       if (heads && heads->RecordCount() > 0) {
         HeadRs_ = heads;
+        ++heads_generation_;
         FillHeadGrid();
         SetGridRow(Grid::grdHead, 0);
         SetGridRow(Grid::grdHead, 1);
@@ -332,13 +284,17 @@ void frmEcnApplyChangeRef::FillBodyGrid() { FillGrid(Grid::grdBody, *BodyRs_, &B
 void frmEcnApplyChangeRef::FillGrid(Grid grid, ado::Recordset& rs, std::string (*row_text)(ado::Recordset&)) {
   BusyScope busy(busy_);
   view_->SetGridRedraw(grid, false);
+  struct RedrawOn {
+    EcnApplyChangeRefView* view;
+    Grid grid;
+    ~RedrawOn() { view->SetGridRedraw(grid, true); }
+  } redraw_on{view_, grid};
   SetGridRows1(grid);
   for (; !rs.Eof(); rs.MoveNext()) {
     view_->AddGridRow(grid, row_text(rs));
     ++grid_rows_[Index(grid)];
     view_->ProcessEvents();
   }
-  view_->SetGridRedraw(grid, true);
 }
 
 std::string frmEcnApplyChangeRef::HeadRowText(ado::Recordset& rs) {
@@ -396,6 +352,23 @@ void frmEcnApplyChangeRef::grdHead_RowColChange() {
   if (row == 0) return;
   HeadRs_->SetAbsolutePosition(row);
   CurHeadRow_ = row;
+  // From here the lines on screen are the previous head's: none may be confirmed
+  // until this head's own have arrived.
+  lines_of_.reset();
+  bool loaded = false;
+  try {
+    loaded = LoadLines(row);
+  } catch (...) {
+    // A failed load shows no line at all, and the same head is loaded again when it
+    // is chosen again.
+    ClearLines();
+    LastHeadRow_ = 0;
+    throw;
+  }
+  if (!loaded) LastHeadRow_ = 0;
+}
+
+bool frmEcnApplyChangeRef::LoadLines(int32_t row) {
   int32_t apply_id = HeadRs_->fields().Item("ApplyId").Value().ToI4();
   int32_t ecn_type = dictionary_ ? dictionary_->Item("EcnType").ToI4() : 0;
   com::Ptr<com::IDispatch> server = create_server_();
@@ -403,15 +376,33 @@ void frmEcnApplyChangeRef::grdHead_RowColChange() {
   com::Variant args[] = {com::Variant(apply_id), com::Variant(ecn_type), com::Variant::Ref(&a_data)};
   int32_t result = com::CallById(server.get(), suite::kDispIdGetApplyBody, args).ToI4();
   server.reset();
-  if (result != 0) {
-    std::string data = a_data.ToString();
-    std::string table = "ApplyBody";
-    XMLRSData::FillRecordset(BodyRs_, data, table, body_fields_, body_fields_);
-    FillBodyGrid();
-    CurBodyRow_ = GridRow(Grid::grdBody);
-  } else {
-    SetGridRows1(Grid::grdBody);
+  if (result == 0) {
+    ClearLines();
+    return false;
   }
+  std::string data = a_data.ToString();
+  std::string table = "ApplyBody";
+  XMLRSData::FillRecordset(BodyRs_, data, table, body_fields_, body_fields_);
+  lines_of_ = LinesOwner{heads_generation_, row, apply_id};
+  FillBodyGrid();
+  CurBodyRow_ = GridRow(Grid::grdBody);
+  return true;
+}
+
+void frmEcnApplyChangeRef::ClearLines() {
+  lines_of_.reset();
+  BodyRs_ = BuildRecordset(suite::kApplyBodyFields, nullptr);
+  SetGridRows1(Grid::grdBody);
+  CurBodyRow_ = 0;
+}
+
+bool frmEcnApplyChangeRef::LinesBelongToCurrentHead() {
+  if (!lines_of_ || lines_of_->heads_generation != heads_generation_ || lines_of_->head_row != CurHeadRow_)
+    return false;
+  if (CurHeadRow_ <= 0 || HeadRs_->RecordCount() < CurHeadRow_) return false;
+  HeadRs_->SetAbsolutePosition(CurHeadRow_);
+  com::Variant apply_id = HeadRs_->fields().Item("ApplyId").Value();
+  return !apply_id.is_null() && apply_id.ToI4() == lines_of_->apply_id;
 }
 
 void frmEcnApplyChangeRef::grdBody_RowColChange() { CurBodyRow_ = GridRow(Grid::grdBody); }
@@ -419,14 +410,13 @@ void frmEcnApplyChangeRef::grdBody_RowColChange() { CurBodyRow_ = GridRow(Grid::
 void frmEcnApplyChangeRef::OKButton_Click() {
   if (Busy() || unloaded_) return;
   Handle([&] {
-    if (CurBodyRow_ > 0 && BodyRs_->RecordCount() >= CurBodyRow_ && dictionary_) {
+    // A line is handed back only with the head it was loaded under.
+    if (CurBodyRow_ > 0 && BodyRs_->RecordCount() >= CurBodyRow_ && dictionary_ && LinesBelongToCurrentHead()) {
+      com::Variant doc_code = HeadRs_->fields().Item("DocCode").Value();
       BodyRs_->SetAbsolutePosition(CurBodyRow_);
       dictionary_->SetItem("ApplyDId", BodyRs_->fields().Item("ApplyDId").Value());
       dictionary_->SetItem("SortSeq", BodyRs_->fields().Item("SortSeq").Value());
-      if (CurHeadRow_ > 0 && HeadRs_->RecordCount() >= CurHeadRow_) {
-        HeadRs_->SetAbsolutePosition(CurHeadRow_);
-        dictionary_->SetItem("DocCode", HeadRs_->fields().Item("DocCode").Value());
-      }
+      dictionary_->SetItem("DocCode", doc_code);
     }
   });
   Unload();

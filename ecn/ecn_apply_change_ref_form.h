@@ -10,6 +10,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -39,7 +40,7 @@ bool GradeAcceptsKey(int32_t key_ascii);
 // Whether the grade box may be left: empty, or a number not above 9 that fits a
 // 16-bit integer.
 bool GradeMayLeave(const std::string& text);
-// Whether a date box may be left: empty, or a text that converts to a date.
+// Whether a date box may be left: empty, or a text that ParseFilterDate reads.
 bool DateMayLeave(const std::string& text);
 // F2 released without Shift, Ctrl or Alt.
 bool IsLookupKey(int32_t key_code, bool shift, bool ctrl, bool alt);
@@ -120,6 +121,13 @@ class frmEcnApplyChangeRef {
   void RowColChange(Grid grid);
   void grdHead_RowColChange();
   void grdBody_RowColChange();
+  // Loads the lines of the head at grid row `row` (HeadRs_ stands on it); false when
+  // the server reports failure (the line grid is then empty). Raises.
+  bool LoadLines(int32_t row);
+  // The line grid and BodyRs_ back to no line.
+  void ClearLines();
+  // Whether BodyRs_ holds the lines of the head at CurHeadRow_ (moves HeadRs_ there).
+  bool LinesBelongToCurrentHead();
   void RunRefLookup(TextBox box);
   void Unload();
 
@@ -136,6 +144,16 @@ class frmEcnApplyChangeRef {
   std::vector<std::string> BodyFields_;
   com::Variant head_fields_;  // HeadFields_ as a text array, for FillRecordset
   com::Variant body_fields_;
+
+  // Which head BodyRs_ was loaded for: the head set (counted by heads_generation_,
+  // one more each time the filter replaces HeadRs_), the grid row and its ApplyId.
+  struct LinesOwner {
+    int64_t heads_generation;
+    int32_t head_row;
+    int32_t apply_id;
+  };
+  std::optional<LinesOwner> lines_of_;
+  int64_t heads_generation_ = 0;
 
   bool FilterDirty_ = false;
   int32_t CurHeadRow_ = 0;

@@ -12,7 +12,9 @@
 #include "platform/com/creation.h"
 #include "platform/com/error.h"
 #include "platform/com/late_binding.h"
+#include "shared/data_services.h"
 #include "suite/current_login.h"
+#include "suite/ecn_apply_fit.h"
 #include "suite/ecn_apply_server.h"
 #include "suite/ref_lookup.h"
 #include "testing/mom_fixture.h"
@@ -90,16 +92,19 @@ class FakeView : public EcnApplyChangeRefView {
   frmEcnApplyChangeRef& form_;
 };
 
+// How a line query goes wrong, when the test asks for it.
+enum class LineFault { none, raises, returns_zero, unreadable_data };
+
 // EcnApplyServer as the dialog creates it, remembering every call; `forced_result`
-// replaces the server's answer.
+// replaces the server's answer, `line_fault` spoils the line queries.
 class RecordingServer : public com::Object<com::IDispatch> {
  public:
   struct Call {
     com::DispId id;
     std::vector<com::Variant> args;
   };
-  RecordingServer(std::vector<Call>& calls, std::optional<int32_t> forced_result)
-      : calls_(calls), forced_(forced_result) {
+  RecordingServer(std::vector<Call>& calls, std::optional<int32_t> forced_result, LineFault line_fault = {})
+      : calls_(calls), forced_(forced_result), line_fault_(line_fault) {
     real_ = com::CreateInstance<com::IDispatch>(suite::kClsidEcnApplyServer, suite::kIidEcnApplyServer);
   }
   const com::TypeInfo* GetTypeInfo() override { return real_->GetTypeInfo(); }
@@ -109,6 +114,20 @@ class RecordingServer : public com::Object<com::IDispatch> {
     Call call{id, {}};
     for (const com::Variant& a : args) call.args.push_back(a.Value());
     calls_.push_back(call);
+    if (id == suite::kDispIdGetApplyBody && line_fault_ != LineFault::none) {
+      switch (line_fault_) {
+        case LineFault::raises:
+          *excep = com::ExcepInfo{com::kErrAutomation, "服务器没有响应", "EcnApplyServer"};
+          return com::DISP_E_EXCEPTION;
+        case LineFault::returns_zero:
+          *result = com::Variant(int32_t{0});
+          return com::S_OK;
+        default:
+          args[2].Deref() = com::Variant("<NewDataSet><ApplyBody><ApplyDId>x</ApplyDId></ApplyBody></NewDataSet>");
+          *result = com::Variant(int32_t{1});
+          return com::S_OK;
+      }
+    }
     if (forced_) {
       *result = com::Variant(*forced_);
       return com::S_OK;
@@ -119,6 +138,7 @@ class RecordingServer : public com::Object<com::IDispatch> {
  private:
   std::vector<Call>& calls_;
   std::optional<int32_t> forced_;
+  LineFault line_fault_;
   com::Ptr<com::IDispatch> real_;
 };
 
@@ -190,6 +210,7 @@ class EcnDialogTest : public testing_support::MomFixture {
     FakeView view{form};
     std::vector<RecordingServer::Call> calls;
     std::optional<int32_t> forced_result;
+    LineFault line_fault = LineFault::none;
   };
   std::unique_ptr<Dialog> Open(int16_t ecn_type = 0) {
     auto d = std::make_unique<Dialog>();
@@ -199,7 +220,10 @@ class EcnDialogTest : public testing_support::MomFixture {
     d->form.SetData(d->dictionary);
     Dialog* raw = d.get();
     d->form.SetServerFactory(
-        [raw] { return com::Ptr<com::IDispatch>(com::MakeObject<RecordingServer>(raw->calls, raw->forced_result)); });
+        [raw] {
+          return com::Ptr<com::IDispatch>(
+              com::MakeObject<RecordingServer>(raw->calls, raw->forced_result, raw->line_fault));
+        });
     d->form.Load();
     return d;
   }
@@ -642,6 +666,290 @@ TEST_F(EcnDialogTest, RefLookupModelPicksOneRow) {
   codes.Load(connection_string_, DocCodeLookupSql("ECN"), "单据编码,单据日期");
   EXPECT_EQ(codes.Caption(1), "单据日期");
   EXPECT_EQ(codes.Text(0, 1), "2024-02-01");
+}
+
+// What the confirm button handed back: "ApplyDId SortSeq DocCode", or "nothing".
+std::string Handed(ExchangeDictionary& d) {
+  if (!d.Exists("ApplyDId")) return "nothing";
+  return d.Item("ApplyDId").ToString() + " " + d.Item("SortSeq").ToString() + " " + d.Item("DocCode").ToString();
+}
+
+// A line load that fails leaves no line to confirm, and choosing the same head again
+// loads it again.
+TEST_F(EcnDialogTest, AFailedLineLoadLeavesNoLineAndChoosingTheHeadAgainRetries) {
+  struct {
+    const char* name;
+    LineFault fault;
+    const char* message;  // "" when none is shown
+  } cases[] = {
+      {"raises", LineFault::raises, "提示信息: 服务器没有响应"},
+      {"reports failure", LineFault::returns_zero, ""},
+      {"unreadable data", LineFault::unreadable_data,
+       "提示信息: 数据集 ApplyBody 第 1 行的字段 ApplyDId：值“x”不能转换为整数"},
+  };
+  for (const auto& c : cases) {
+    for (bool retry : {false, true}) {
+      SCOPED_TRACE(std::string(c.name) + (retry ? ", retried" : ", confirmed"));
+      auto d = Open();
+      d->form.cmdFilter_Click();
+      d->form.GridRowChosen(Grid::grdBody, 2);  // 7102, a line of ECN0001
+      ASSERT_EQ(d->form.CurBodyRow(), 2);
+      d->line_fault = c.fault;
+      d->form.GridRowChosen(Grid::grdHead, 2);  // ECN0002
+      EXPECT_EQ(d->view.messages, std::vector<std::string>(*c.message ? 1 : 0, c.message));
+      EXPECT_TRUE(d->view.Rows(Grid::grdBody).empty());
+      EXPECT_EQ(d->form.GridRows(Grid::grdBody), 1);
+      EXPECT_EQ(d->form.CurBodyRow(), 0);
+      EXPECT_EQ(d->form.CurHeadRow(), 2);
+      EXPECT_EQ(d->form.BodyRs()->RecordCount(), 0);
+      d->form.GridRowChosen(Grid::grdBody, 2);  // the old line is gone
+      EXPECT_EQ(d->form.CurBodyRow(), 0);
+      if (!retry) {
+        d->form.OKButton_Click();
+        EXPECT_EQ(Handed(*d->dictionary), "nothing");
+        continue;
+      }
+      d->line_fault = LineFault::none;
+      size_t calls = d->calls.size();
+      d->form.GridRowChosen(Grid::grdHead, 2);
+      EXPECT_EQ(d->calls.size(), calls + 1);
+      EXPECT_EQ(d->view.Rows(Grid::grdBody).size(), 4u);
+      d->form.GridRowChosen(Grid::grdBody, 1);
+      d->form.OKButton_Click();
+      EXPECT_EQ(Handed(*d->dictionary), "7111 1 ECN0002");
+    }
+  }
+}
+
+// The filter replaces the heads; when the first new head's lines fail to load, the
+// line chosen under the old heads cannot be confirmed under the new ones.
+TEST_F(EcnDialogTest, ALineIsNeverConfirmedUnderAnotherHead) {
+  struct {
+    const char* name;
+    std::function<void(EcnDialogTest::Dialog&)> between;
+    std::string handed;
+  } cases[] = {
+      {"nothing between", [](Dialog&) {}, "7102 2 ECN0001"},
+      {"new heads, lines fail",
+       [](Dialog& d) {
+         d.view.Type(TextBox::txtGrade, "2");
+         d.line_fault = LineFault::raises;
+         d.form.cmdFilter_Click();
+       },
+       "nothing"},
+      {"filter fails",
+       [](Dialog& d) {
+         d.view.Type(TextBox::txtGrade, "2");
+         d.forced_result = 0;
+         d.form.cmdFilter_Click();
+       },
+       "nothing"},
+      {"another head, lines fail",
+       [](Dialog& d) {
+         d.line_fault = LineFault::raises;
+         d.form.GridRowChosen(Grid::grdHead, 3);
+         d.line_fault = LineFault::none;
+         d.form.GridRowChosen(Grid::grdBody, 2);
+       },
+       "nothing"},
+      {"another head and back",
+       [](Dialog& d) {
+         d.form.GridRowChosen(Grid::grdHead, 3);
+         d.form.GridRowChosen(Grid::grdHead, 1);
+         d.form.GridRowChosen(Grid::grdBody, 2);
+       },
+       "7102 2 ECN0001"},
+  };
+  for (const auto& c : cases) {
+    auto d = Open();
+    d->form.cmdFilter_Click();
+    d->form.GridRowChosen(Grid::grdBody, 2);
+    c.between(*d);
+    d->form.OKButton_Click();
+    EXPECT_EQ(Handed(*d->dictionary), c.handed) << c.name;
+  }
+}
+
+// A field as the dialog's data set holds it at record `row`: "<null>", a date
+// "YYYY-MM-DD", or the value's text.
+std::string FieldText(const mom::RecordsetRef& rs, int32_t row, const char* field) {
+  rs->SetAbsolutePosition(row);
+  com::Variant v = rs->fields().Item(field).Value();
+  if (v.is_null()) return "<null>";
+  return v.type() == com::VarType::Date ? com::FormatDate(v.ToDate()) : v.ToString();
+}
+
+std::string Repeated(const std::string& piece, int times) {
+  std::string out;
+  for (int i = 0; i < times; ++i) out += piece;
+  return out;
+}
+
+// Every value the schema takes reaches the dialog: texts too long for the data set are
+// cut to the field's size, a value that does not convert is shown empty, and no row
+// hides the others.
+TEST_F(EcnDialogTest, ValuesTheDataSetsCannotHoldAreFittedNotRefused) {
+  const std::string reason80 = Repeated("焊", 80), name22 = Repeated("王", 22), item70 = Repeated("车", 70);
+  struct {
+    const char* sql;
+    bool head;    // a head, else a line of ECN0001
+    int32_t row;  // head 7001, 7002, 7003 at rows 1 to 3; lines 7101 (item FG001), 7102
+    const char* field;
+    std::string held;
+  } cases[] = {
+      {"update ecn_ecnapply set ReasonDesc = '{reason80}' where ApplyId = 7001", true, 1, "ReasonDesc",
+       Repeated("焊", 60)},
+      {"update ecn_ecnapply set EmplName = '{name22}' where ApplyId = 7001", true, 1, "EmplName", Repeated("王", 20)},
+      {"update ecn_ecnapply set DeptName = 'D-123456789012345678901' where ApplyId = 7001", true, 1, "DeptName",
+       "D-123456789012345678"},
+      {"update ecn_ecnapply set Grade = 'A' where ApplyId = 7001", true, 1, "Grade", "<null>"},
+      {"update ecn_ecnapply set Grade = '300' where ApplyId = 7002", true, 2, "Grade", "<null>"},
+      {"update ecn_ecnapply set GradeDesc = 'x' where ApplyId = 7001", true, 1, "GradeDesc", "x"},
+      {"update ecn_ecnapply set Define5 = 'abc' where ApplyId = 7001", true, 1, "Define5", "<null>"},
+      {"update ecn_ecnapply set Define5 = '42' where ApplyId = 7002", true, 2, "Define5", "42"},
+      {"update ecn_ecnapply set Define7 = '1,5x' where ApplyId = 7001", true, 1, "Define7", "<null>"},
+      {"update ecn_ecnapply set Define7 = '12.5' where ApplyId = 7003", true, 3, "Define7", "12.5"},
+      {"update ecn_ecnapply set Define8 = '12345' where ApplyId = 7001", true, 1, "Define8", "1234"},
+      {"update ecn_ecnapply set Define9 = '123456789' where ApplyId = 7001", true, 1, "Define9", "12345678"},
+      {"update ecn_ecnapply set Define15 = 'abc' where ApplyId = 7001", true, 1, "Define15", "<null>"},
+      {"update ecn_ecnapply set Define16 = 'abc' where ApplyId = 7001", true, 1, "Define16", "<null>"},
+      {"update ecn_ecnapply set Define16 = '3.25' where ApplyId = 7002", true, 2, "Define16", "3.25"},
+      {"update ecn_ecnapply set Define11 = 3 where ApplyId = 7001", true, 1, "Define11", "3"},
+      {"update ecn_ecnapplydetail set Version = 'V2' where ApplyDId = 7101", false, 1, "Version", "<null>"},
+      {"update ecn_ecnapplydetail set IdentCode = 'BOM-0123456789-0123456789' where ApplyDId = 7101", false,
+       1, "IdentCode", "BOM-0123456789-01234"},
+      {"update ecn_ecnapplydetail set InvCode = 'FG-0123456789-0123456789' where ApplyDId = 7102", false, 2,
+       "InvCode", "FG-0123456789-012345"},
+      {"update Inventory set cInvName = '{item70}' where cInvCode = 'FG001'", false, 1, "cInvName",
+       Repeated("车", 60)},
+      {"update Inventory set cInvStd = '{item70}' where cInvCode = 'FG001'", false, 1, "cInvStd", Repeated("车", 60)},
+      {"update Inventory set cInvAddCode = '{item70}' where cInvCode = 'FG001'", false, 1, "cInvAddCode",
+       Repeated("车", 30)},
+      {"update Inventory set cInvDefine15 = 'abc' where cInvCode = 'FG001'", false, 1, "cInvDefine15", "<null>"},
+      {"update Inventory set cInvDefine16 = '2024-03-01' where cInvCode = 'FG001'", false, 1, "cInvDefine16",
+       "2024-03-01"},
+      {"update Inventory set cInvDefine5 = 'abc' where cInvCode = 'FG001'", false, 1, "cInvDefine5", "abc"},
+      {"update Inventory set cInvDefine11 = 7 where cInvCode = 'FG001'", false, 1, "cInvDefine11", "7"},
+      {"update Inventory set cInvDefine4 = '2024-01-15' where cInvCode = 'FG001'", false, 1, "cInvDefine4",
+       "2024-01-15"},
+  };
+  for (const auto& c : cases) {
+    std::string sql = c.sql;
+    for (auto [name, value] : {std::pair{"{reason80}", &reason80}, {"{name22}", &name22}, {"{item70}", &item70}})
+      if (size_t at = sql.find(name); at != std::string::npos) sql.replace(at, std::string(name).size(), *value);
+    conn_->Execute(sql);
+  }
+  auto d = Open();
+  d->form.cmdFilter_Click();
+  EXPECT_EQ(d->view.messages, std::vector<std::string>{});
+  ASSERT_EQ(d->view.Rows(Grid::grdHead).size(), 3u);
+  ASSERT_EQ(d->view.Rows(Grid::grdBody).size(), 2u);
+  for (const auto& c : cases)
+    EXPECT_EQ(FieldText(c.head ? d->form.HeadRs() : d->form.BodyRs(), c.row, c.field), c.held) << c.sql;
+  // The grids show the cut texts and empty cells.
+  EXPECT_EQ(d->view.Cell(Grid::grdHead, 1, 4), Repeated("焊", 60));
+  EXPECT_EQ(d->view.Cell(Grid::grdHead, 1, 2), "");      // grade "A"
+  EXPECT_EQ(d->view.Cell(Grid::grdHead, 1, 9 + 4), "");  // Define5 "abc"
+  EXPECT_EQ(d->view.Cell(Grid::grdBody, 1, 2), "");      // version "V2"
+  EXPECT_EQ(d->view.Cell(Grid::grdBody, 1, 8), Repeated("车", 60));
+  EXPECT_EQ(d->view.Cell(Grid::grdBody, 2, 2), "20");
+}
+
+// When the data set does refuse a value, the message names the row and the field.
+TEST_F(EcnDialogTest, TheDataSetNamesTheRowAndFieldItRefuses) {
+  struct {
+    std::string cell;
+    std::string message;
+  } cases[] = {
+      {"<ReasonDesc>" + Repeated("因", 61) + "</ReasonDesc>",
+       "数据集 ApplyHead 第 2 行的字段 ReasonDesc：值长 61 个字符，超过字段长度 60 个字符"},
+      {"<Define5>abc</Define5>", "数据集 ApplyHead 第 2 行的字段 Define5：值“abc”不能转换为整数"},
+      {"<Grade>300</Grade>", "数据集 ApplyHead 第 2 行的字段 Grade：值“300”不能转换为0 到 255 的整数"},
+      {"<PlanReleaseDate>2024-02-30</PlanReleaseDate>",
+       "数据集 ApplyHead 第 2 行的字段 PlanReleaseDate：值“2024-02-30”不能转换为日期"},
+      {"<Define7>" + Repeated("9", 45) + "x</Define7>",
+       "数据集 ApplyHead 第 2 行的字段 Define7：值“" + Repeated("9", 40) + "…”不能转换为数值"},
+  };
+  for (const auto& c : cases) {
+    frmEcnApplyChangeRef form;
+    mom::RecordsetRef rs = form.HeadRs();
+    std::string data = "<NewDataSet><ApplyHead><ApplyId>1</ApplyId></ApplyHead><ApplyHead>" + std::string(c.cell) +
+                       "</ApplyHead></NewDataSet>";
+    std::string table = "ApplyHead";
+    com::SafeArray names;
+    for (const std::string& n : form.HeadFields()) names.items.emplace_back(n);
+    com::Variant fields(std::move(names));
+    try {
+      mom::XMLRSData::FillRecordset(rs, data, table, fields, fields);
+      ADD_FAILURE() << "taken: " << c.cell;
+    } catch (const com::Error& e) {
+      EXPECT_EQ(e.description(), c.message);
+    }
+  }
+}
+
+TEST(EcnApplyFit, ValuesAreCutOrEmptiedToFitTheirField) {
+  auto text = [](int32_t size) { return suite::ApplyField{"T", ado::adVarChar, size}; };
+  auto of = [](ado::DataType type) { return suite::ApplyField{"N", type}; };
+  struct {
+    com::Variant value;
+    suite::ApplyField field;
+    std::optional<std::string> sent;
+  } cases[] = {
+      {com::Variant(Repeated("原", 61)), text(60), Repeated("原", 60)},
+      {com::Variant("a原b"), text(2), "a原"},
+      {com::Variant("ab"), text(20), "ab"},
+      {com::Variant(int32_t{5}), of(ado::adInteger), "5"},
+      {com::Variant("V2"), of(ado::adInteger), std::nullopt},
+      {com::Variant("3000000000"), of(ado::adInteger), std::nullopt},
+      {com::Variant(""), of(ado::adInteger), std::nullopt},
+      {com::Variant("255"), of(ado::adTinyInt), "255"},
+      {com::Variant("256"), of(ado::adTinyInt), std::nullopt},
+      {com::Variant("12.5x"), of(ado::adDecimal), std::nullopt},
+      {com::Variant(*com::ParseDate("2024-03-01")), text(60), "2024-03-01"},
+      {com::Variant(*com::ParseDate("2024-03-01 10:30")), of(ado::adDate), "2024-03-01T10:30:00"},
+      {com::Variant("2024-02-30"), of(ado::adDate), std::nullopt},
+      {com::Variant(true), of(ado::adBoolean), "true"},
+      {com::Variant::Null(), text(60), std::nullopt},
+      {com::Variant::Null(), of(ado::adInteger), std::nullopt},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(suite::FitToField(c.value, c.field), c.sent) << c.value.ToString() << " into " << c.field.type;
+}
+
+// With both date boxes empty every head is listed, those without a planned release
+// date too; a date typed in any of the usual forms narrows the list.
+TEST_F(EcnDialogTest, DateFiltersReadLocaleFormsAndEmptyBoxesKeepUndatedHeads) {
+  conn_->Execute("update ecn_ecnapply set PlanReleaseDate = null where ApplyId = 7002");
+  struct {
+    const char *from, *to;
+    std::vector<std::string> codes;
+  } cases[] = {
+      {"", "", {"ECN0001", "ECN0002", "ECN0003"}},
+      {"  ", "", {"ECN0001", "ECN0002", "ECN0003"}},
+      {"2024-2-11", "", {"ECN0003"}},
+      {"2024/2/11", "", {"ECN0003"}},
+      {"2024.2.11", "", {"ECN0003"}},
+      {"2024年2月11日", "", {"ECN0003"}},
+      {"", "2024年2月10日", {"ECN0001"}},
+      {"", "2024.02.10", {"ECN0001"}},
+      {"２０２４年３月１０日", "2024-3-10", {"ECN0003"}},
+      {"2024-02-10", "2024/3/10", {"ECN0001", "ECN0003"}},
+      {"1900-1-1", "2099-12-31", {"ECN0001", "ECN0002", "ECN0003"}},
+  };
+  for (const auto& c : cases) {
+    auto d = Open();
+    d->view.TypeDate(DateBox::txtSDate, c.from);
+    d->view.TypeDate(DateBox::txtEDate, c.to);
+    d->form.cmdFilter_Click();
+    std::vector<std::string> codes;
+    for (int32_t row = 1; row <= d->form.HeadRs()->RecordCount(); ++row)
+      codes.push_back(FieldText(d->form.HeadRs(), row, "DocCode"));
+    EXPECT_EQ(codes, c.codes) << '"' << c.from << "\" \"" << c.to << '"';
+    EXPECT_EQ(d->view.messages, std::vector<std::string>{}) << c.from << " " << c.to;
+  }
+  EXPECT_EQ(com::FormatDate(suite::kWholeRangeStart), "1900-01-01");
+  EXPECT_EQ(com::FormatDate(suite::kWholeRangeEnd), "2099-12-31");
 }
 
 }  // namespace

@@ -91,14 +91,14 @@ TEST_F(DataServicesTest, FillRecordsetConvertsValuesToTheFieldTypes) {
     FillRecordset(rs, broken, table, first, second);
     FAIL();
   } catch (const com::Error& e) {
-    EXPECT_NE(e.description().find("well-formed"), std::string::npos) << e.description();
+    EXPECT_NE(e.description().find("不是格式正确的 XML"), std::string::npos) << e.description();
   }
   std::string bad_value = "<NewDataSet><Row><Id>seven</Id></Row></NewDataSet>";
   try {
     FillRecordset(rs, bad_value, table, first, second);
     FAIL();
   } catch (const com::Error& e) {
-    EXPECT_NE(e.description().find("Row row 1, field Id"), std::string::npos) << e.description();
+    EXPECT_EQ(e.description(), "数据集 Row 第 1 行的字段 Id：值“seven”不能转换为整数");
   }
 }
 

@@ -2,7 +2,9 @@
 
 #include <pugixml.hpp>
 
+#include "platform/ado/error.h"
 #include "platform/ado/recordset.h"
+#include "platform/ado/text.h"
 #include "platform/com/error.h"
 
 namespace suite {
@@ -35,6 +37,39 @@ com::Ptr<ado::Recordset> EmptyLike(const com::Ptr<ado::Recordset>& model, const 
   return rs;
 }
 
+// What a field of `type` holds, for the user.
+std::string TypeName(ado::DataType type) {
+  switch (type) {
+    case ado::adTinyInt:
+    case ado::adUnsignedTinyInt: return "0 到 255 的整数";
+    case ado::adSmallInt: return "短整数";
+    case ado::adInteger: return "整数";
+    case ado::adBigInt: return "长整数";
+    case ado::adBoolean: return "是否值";
+    case ado::adSingle:
+    case ado::adDouble:
+    case ado::adDecimal:
+    case ado::adNumeric:
+    case ado::adCurrency: return "数值";
+    case ado::adDate:
+    case ado::adDBTimeStamp: return "日期";
+    default: return "该字段的类型";
+  }
+}
+
+// Why `field` refuses `text`, naming the row and the field.
+std::string Refusal(const std::string& table, int row_number, const std::string& source, const ado::Field& field,
+                    const std::string& text) {
+  std::string where = "数据集 " + table + " 第 " + std::to_string(row_number) + " 行的字段 " + source;
+  size_t length = ado::Utf8Length(text);
+  if (ado::IsTextType(field.Type()) && field.DefinedSize() > 0 && length > static_cast<size_t>(field.DefinedSize()))
+    return where + "：值长 " + std::to_string(length) + " 个字符，超过字段长度 " +
+           std::to_string(field.DefinedSize()) + " 个字符";
+  std::string shown(ado::Utf8Prefix(text, 40));
+  if (length > 40) shown += "…";
+  return where + "：值“" + shown + "”不能转换为" + TypeName(field.Type());
+}
+
 bool IsNil(const pugi::xml_node& node) {
   for (const pugi::xml_attribute& a : node.attributes()) {
     std::string name = a.name();
@@ -55,9 +90,8 @@ com::Variant Fill(std::span<com::Variant> args) {
   pugi::xml_document doc;
   pugi::xml_parse_result parsed = doc.load_buffer(data.data(), data.size(), pugi::parse_default, pugi::encoding_utf8);
   if (!parsed)
-    throw com::Error(com::kErrAutomation, std::string("数据格式错误: the data text is not well-formed XML (") +
-                                              parsed.description() + " at offset " +
-                                              std::to_string(parsed.offset) + ")");
+    throw com::Error(com::kErrAutomation, "数据格式错误：数据文本在第 " + std::to_string(parsed.offset) +
+                                              " 字节处不是格式正确的 XML");
 
   com::Ptr<ado::Recordset> model = args[0].is_object() ? args[0].ToObject<ado::Recordset>() : nullptr;
   com::Ptr<ado::Recordset> rs = EmptyLike(model, targets);
@@ -68,11 +102,15 @@ com::Variant Fill(std::span<com::Variant> args) {
     for (size_t i = 0; i < sources.size(); ++i) {
       pugi::xml_node cell = row.child(sources[i].c_str());
       if (!cell || IsNil(cell)) continue;
+      std::string text = cell.text().get();
+      ado::Field* field = rs->fields().Find(targets[i]);
+      if (!field)
+        throw com::Error(ado::kErrItemNotFound, "数据集 " + table + " 第 " + std::to_string(row_number) +
+                                                    " 行：记录集中没有字段 " + targets[i]);
       try {
-        rs->fields().Item(targets[i]).SetValue(com::Variant(std::string(cell.text().get())));
+        field->SetValue(com::Variant(text));
       } catch (const com::Error& e) {
-        throw com::Error(e.number(), table + " row " + std::to_string(row_number) + ", field " + sources[i] + ": " +
-                                         e.description());
+        throw com::Error(e.number(), Refusal(table, row_number, sources[i], *field, text));
       }
     }
   }

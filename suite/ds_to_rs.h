@@ -20,7 +20,7 @@
 // text fields named after `targets`), holding one row per <table> element, the child
 // named sources[i] stored in field targets[i] converted to the field's type; the
 // first row is current. Text that is not well-formed, or a value a field cannot hold,
-// raises an error saying where.
+// raises an error whose (Chinese) description names the row and the field.
 
 #include <string>
 

@@ -7,6 +7,7 @@
 #include "platform/ado/text.h"
 #include "platform/com/error.h"
 #include "suite/current_login.h"
+#include "suite/ecn_apply_fit.h"
 
 namespace suite {
 
@@ -34,24 +35,10 @@ std::string XmlEscaped(const std::string& text) {
   return out;
 }
 
-std::string XmlValue(const com::Variant& v) {
-  switch (v.type()) {
-    case com::VarType::Date: {
-      com::Date d = v.ToDate();
-      if (d.days == std::floor(d.days)) return com::FormatDate(d);
-      std::string text = com::FormatDateTime(d);
-      text[10] = 'T';
-      return text;
-    }
-    case com::VarType::Bool:
-      return v.ToBool() ? "true" : "false";
-    default:
-      return XmlEscaped(v.ToString());
-  }
-}
-
-// Runs `sql` on the current login's database and writes every row as a <table> element.
-std::string DataSet(const std::string& sql, const std::string& table) {
+// Runs `sql` on the current login's database and writes every row as a <table> element,
+// each value fitted to the field of `layout` it goes into.
+template <size_t N>
+std::string DataSet(const std::string& sql, const std::string& table, const std::array<ApplyField, N>& layout) {
   std::string connection_string = CurrentLoginConnectionString();
   if (connection_string.empty())
     throw com::Error(com::kErrAutomation, "没有当前登录: the host has not set the current login's KrDbName");
@@ -67,11 +54,11 @@ std::string DataSet(const std::string& sql, const std::string& table) {
     xml += "  <" + table + ">\n";
     for (int32_t i = 0; i < rs->fields().Count(); ++i) {
       const ado::Field& f = rs->fields().Item(i);
-      com::Variant value = f.Value();
-      if (value.is_null())
+      std::optional<std::string> text = FitToField(f.Value(), layout.at(static_cast<size_t>(i)));
+      if (!text)
         xml += "    <" + f.Name() + " xsi:nil=\"true\"/>\n";
       else
-        xml += "    <" + f.Name() + ">" + XmlValue(value) + "</" + f.Name() + ">\n";
+        xml += "    <" + f.Name() + ">" + XmlEscaped(*text) + "</" + f.Name() + ">\n";
     }
     xml += "  </" + table + ">\n";
   }
@@ -89,10 +76,14 @@ std::string ApplyHeadSql(const std::string& start_code, const std::string& end_c
                          com::Date end_date, const std::string& applicant, int32_t grade) {
   // The end date counts as a whole day.
   com::Date end_exclusive{std::floor(end_date.days) + 1};
+  std::string in_range =
+      "PlanReleaseDate >= " + DateLiteral(start_date) + " and PlanReleaseDate < " + DateLiteral(end_exclusive);
+  // The whole range is what the dialog asks for when both date boxes are empty: then a
+  // head without a planned release date is wanted too.
+  if (start_date.days <= kWholeRangeStart.days && end_date.days >= kWholeRangeEnd.days)
+    in_range = "(PlanReleaseDate is null or " + in_range + ")";
   std::string sql = std::string("select ") + kHeadColumns + " from ecn_ecnapply where DocCode >= " +
-                    SqlLiteral(start_code) + " and DocCode <= " + SqlLiteral(end_code) +
-                    " and PlanReleaseDate >= " + DateLiteral(start_date) + " and PlanReleaseDate < " +
-                    DateLiteral(end_exclusive);
+                    SqlLiteral(start_code) + " and DocCode <= " + SqlLiteral(end_code) + " and " + in_range;
   if (!applicant.empty())
     sql += " and (EmplCode = " + SqlLiteral(applicant) + " or EmplName = " + SqlLiteral(applicant) + ")";
   if (grade >= 0) sql += " and Grade = " + SqlLiteral(std::to_string(grade));
@@ -124,7 +115,7 @@ EcnApplyServer::EcnApplyServer() : AutomationObject("IEcnApplyServer", kIidEcnAp
             [](std::span<com::Variant> args) {
               args[6] = com::Variant(DataSet(ApplyHeadSql(args[0].ToString(), args[1].ToString(), args[2].ToDate(),
                                                           args[3].ToDate(), args[4].ToString(), args[5].ToI4()),
-                                             "ApplyHead"));
+                                             "ApplyHead", kApplyHeadFields));
               return com::Variant(int32_t{1});
             });
   AddMember({"GetApplyBody",
@@ -134,7 +125,7 @@ EcnApplyServer::EcnApplyServer() : AutomationObject("IEcnApplyServer", kIidEcnAp
               com::RefParam("cData", com::VarType::String)},
              com::VarType::I4},
             [](std::span<com::Variant> args) {
-              args[2] = com::Variant(DataSet(ApplyBodySql(args[0].ToI4(), args[1].ToI4()), "ApplyBody"));
+              args[2] = com::Variant(DataSet(ApplyBodySql(args[0].ToI4(), args[1].ToI4()), "ApplyBody", kApplyBodyFields));
               return com::Variant(int32_t{1});
             });
 }

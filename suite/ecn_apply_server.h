@@ -4,14 +4,17 @@
 //   GetApplyHead (0x60020002): start code, end code, start date, end date, applicant,
 //     grade (-1: any), out data -> 1. Heads whose DocCode lies in [start, end], whose
 //     planned release date lies in [start date, end date] (whole days; heads without
-//     one are left out), whose applicant code or name equals the applicant (empty: any)
-//     and whose grade equals the grade; ordered by DocCode.
+//     one only when the range is the whole [kWholeRangeStart, kWholeRangeEnd]), whose
+//     applicant code or name equals the applicant (empty: any) and whose grade equals
+//     the grade; ordered by DocCode.
 //   GetApplyBody (0x60020003): ApplyId, EcnType (0 or less: every kind), out data -> 1.
 //     The lines of one head with their item's name, model and defined items;
 //     ordered by SortSeq.
 //
 // Data is the XML data set that "REREVORU.clsDsToRs" reads (suite/ds_to_rs.h), rows
-// named "ApplyHead" / "ApplyBody". The server gets no connection: it opens one on the
+// named "ApplyHead" / "ApplyBody", every value fitted to the dialog's fields
+// (suite/ecn_apply_layout.h): texts cut to the field's size, a value the field cannot
+// hold sent as Null. The server gets no connection: it opens one on the
 // process's current login (suite/current_login.h). Database failures raise.
 
 #include <cstdint>
@@ -28,6 +31,10 @@ inline constexpr com::Guid kIidEcnApplyServer{
 inline constexpr char kProgIdEcnApplyServer[] = "MomSuite.EcnApplyServer";
 inline constexpr com::DispId kDispIdGetApplyHead = 0x60020002;
 inline constexpr com::DispId kDispIdGetApplyBody = 0x60020003;
+// The date range the dialog sends when both of its date boxes are empty: 1900-01-01
+// and 2099-12-31.
+inline constexpr com::Date kWholeRangeStart{2};
+inline constexpr com::Date kWholeRangeEnd{73050};
 
 class EcnApplyServer : public com::AutomationObject {
  public:

@@ -8,6 +8,8 @@
 #include <fstream>
 #include <functional>
 
+#include <sqlite3.h>
+
 #include "platform/ado/ado_test_support.h"
 #include "platform/ado/connection_string.h"
 #include "testing/test_support.h"
@@ -57,7 +59,7 @@ TEST_F(ConnectionTest, OpeningDoesNotCreateAMissingDatabase) {
   std::ofstream(garbage) << "this is not a database, just some text that is long enough to have a header";
   e = Raised([&] { Open(garbage); });
   ASSERT_TRUE(e);
-  EXPECT_EQ(e->description(), "file is not a database");
+  EXPECT_EQ(e->description(), "not a database: " + garbage);
 
   // Without a Provider key the string still means SQLite.
   auto c = ado::Connection::Create();
@@ -142,21 +144,40 @@ TEST_F(ConnectionTest, ReleasingOrClosingRollsBackAnOpenTransaction) {
   EXPECT_EQ(Count(*db_), 0);
 }
 
-TEST_F(ConnectionTest, SecondWriterWaitsForTheBusyTimeoutThenFailsCleanly) {
+TEST_F(ConnectionTest, SecondWriterWaitsForTheCommandTimeoutThenTimesOut) {
   db_->BeginTrans();
   db_->Execute("insert into T (v) values ('first')");
 
+  // Every way of writing waits for the held lock within its command timeout and ends
+  // with the timeout error; beginning a transaction does not wait at all.
+  const struct {
+    const char* name;
+    bool in_transaction;
+    const char* sql;
+  } cases[] = {
+      {"statement in a transaction", true, "insert into T (v) values ('second')"},
+      {"read in a transaction", true, "select count(*) from T"},
+      {"statement alone", false, "insert into T (v) values ('second')"},
+      {"batch alone", false, "update T set v = 'x' where k = 0; insert into T (v) values ('second')"},
+  };
   auto second = ado::Connection::Create();
-  second->SetConnectionTimeout(1);
+  second->SetConnectionTimeout(5);
+  second->SetCommandTimeout(1);
   second->Open(ado::ConnectionString::ForSqliteFile(path_));
-  auto start = Clock::now();
-  auto e = Raised([&] { second->BeginTrans(); });
-  auto waited = Clock::now() - start;
-  ASSERT_TRUE(e);
-  EXPECT_EQ(e->number(), ado::kErrProvider);
-  EXPECT_EQ(e->description(), "database is locked");
-  EXPECT_GE(waited, std::chrono::milliseconds(900));
-  EXPECT_LT(waited, std::chrono::seconds(10));
+  for (const auto& c : cases) {
+    auto start = Clock::now();
+    if (c.in_transaction) second->BeginTrans();
+    EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(200)) << c.name;
+    auto e = Raised([&] { second->Execute(c.sql); });
+    auto waited = Clock::now() - start;
+    ASSERT_TRUE(e) << c.name;
+    EXPECT_EQ(e->number(), ado::kErrQueryTimeout) << c.name;
+    EXPECT_EQ(e->description(), "Query timeout expired") << c.name;
+    EXPECT_GE(waited, std::chrono::milliseconds(900)) << c.name;
+    EXPECT_LT(waited, std::chrono::seconds(4)) << c.name;
+    EXPECT_EQ(second->session().InTransaction(), c.in_transaction) << c.name;
+    if (c.in_transaction) second->RollbackTrans();
+  }
 
   db_->CommitTrans();
   second->BeginTrans();
@@ -164,6 +185,39 @@ TEST_F(ConnectionTest, SecondWriterWaitsForTheBusyTimeoutThenFailsCleanly) {
   second->CommitTrans();
   EXPECT_EQ(Count(*db_), 2);
   EXPECT_EQ(Scalar(*db_, "pragma integrity_check").ToString(), "ok");
+}
+
+// A database still in its rollback journal (as made by other tools) while another
+// program writes to it: opening does not fail, and a write waits for the lock.
+TEST_F(ConnectionTest, ADatabaseThatAnotherProgramWritesStillOpensAndWaits) {
+  std::string path = dir_.File("journal.db");
+  sqlite3* other = nullptr;
+  ASSERT_EQ(sqlite3_open(path.c_str(), &other), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(other, "create table T (v text); begin immediate; insert into T values ('held')", nullptr,
+                         nullptr, nullptr),
+            SQLITE_OK);
+  auto c = ado::Connection::Create();
+  c->SetCommandTimeout(1);
+  c->Open(ado::ConnectionString::ForSqliteFile(path));
+  EXPECT_EQ(Scalar(*c, "select count(*) from T").ToI4(), 0);
+  EXPECT_EQ(RaisedNumber([&] { c->Execute("insert into T values ('mine')"); }), ado::kErrQueryTimeout);
+  ASSERT_EQ(sqlite3_exec(other, "commit", nullptr, nullptr, nullptr), SQLITE_OK);
+  c->Execute("insert into T values ('mine')");
+  EXPECT_EQ(Scalar(*c, "select count(*) from T").ToI4(), 2);
+  sqlite3_close(other);
+}
+
+TEST_F(ConnectionTest, AnEmptyTransactionTakesNoLock) {
+  auto second = Open(path_);
+  db_->BeginTrans();
+  second->BeginTrans();
+  second->Execute("insert into T (v) values ('second')");
+  second->CommitTrans();
+  db_->CommitTrans();  // nothing was begun on the database: nothing to end
+  EXPECT_EQ(Count(*db_), 1);
+  db_->BeginTrans();
+  db_->RollbackTrans();
+  EXPECT_EQ(RaisedNumber([&] { db_->CommitTrans(); }), ado::kErrOperationNotAllowed);
 }
 
 TEST_F(ConnectionTest, CommandTimeoutInterruptsALongStatement) {

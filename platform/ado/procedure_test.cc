@@ -4,6 +4,9 @@
 
 #include <chrono>
 #include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
 
 #include "platform/ado/ado_test_support.h"
 #include "platform/ado/command.h"
@@ -39,6 +42,12 @@ void RegisterTestProcedures() {
       db.Exec("insert into Items (name) values ('slow')");
       db.Query("with recursive c(x) as (select 1 union all select x + 1 from c where x < 2000000000) "
                "select count(*) from c");
+      return 0;
+    });
+    // test_bump(k, by): reads a row's amount, then writes it back raised.
+    ado::RegisterProcedure("SQLite", "test_bump", [](ado::ProcedureContext& db, std::span<const com::Variant> args) {
+      double amount = db.Query("select amount from Items where k = ?", {args[0]}).rows.at(0)[0].ToR8();
+      db.Exec("update Items set amount = ? where k = ?", {com::Variant(amount + args[1].ToR8()), args[0]});
       return 0;
     });
     return true;
@@ -145,4 +154,35 @@ TEST_F(ProcedureTest, TimeoutCoversTheWholeProcedureAndUndoesIt) {
   EXPECT_EQ(Count(), 0);
 }
 
+// Calls outside any transaction read and then write: each must wait for the others'
+// locks instead of failing at once, and none may read a value another is changing.
+TEST_F(ProcedureTest, ConcurrentCallsOutsideATransactionAllLand) {
+  db_->Execute("insert into Items (name, amount) values ('counter', 0)");
+  constexpr int kThreads = 4;
+  constexpr int kCalls = 150;
+  std::vector<std::string> failures(kThreads);
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t) {
+    threads.emplace_back([&, t] {
+      try {
+        auto conn = Open(path_);
+        auto cmd = ado::Command::Create();
+        cmd->SetActiveConnection(conn);
+        cmd->command_text = "test_bump";
+        cmd->command_type = ado::adCmdStoredProc;
+        cmd->parameters().Append(cmd->CreateParameter("@K", ado::adInteger, ado::adParamInput, 0, int32_t{1}));
+        cmd->parameters().Append(cmd->CreateParameter("@By", ado::adDouble, ado::adParamInput, 0, 1.0 + t));
+        for (int i = 0; i < kCalls; ++i) cmd->Execute();
+      } catch (const com::Error& e) {
+        failures[static_cast<size_t>(t)] = e.description();
+      }
+    });
+  }
+  for (std::thread& t : threads) t.join();
+  for (const std::string& f : failures) EXPECT_EQ(f, "");
+  EXPECT_DOUBLE_EQ(Scalar(*db_, "select amount from Items where k = 1").ToR8(), kCalls * (1 + 2 + 3 + 4));
+  EXPECT_FALSE(db_->session().InTransaction());
+}
+
 }  // namespace
+

@@ -36,6 +36,13 @@ size_t Utf8Length(std::string_view text) {
   return n;
 }
 
+std::string_view Utf8Prefix(std::string_view text, size_t characters) {
+  size_t n = 0;
+  for (size_t i = 0; i < text.size(); ++i)
+    if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80 && n++ == characters) return text.substr(0, i);
+  return text;
+}
+
 std::string_view TrimBlanks(std::string_view text) {
   while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
   while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);

@@ -12,6 +12,9 @@ std::string AsciiLower(std::string_view text);
 bool EqualsIgnoreCase(std::string_view a, std::string_view b);
 // Number of UTF-8 characters (continuation bytes are not counted).
 size_t Utf8Length(std::string_view text);
+// The first `characters` UTF-8 characters of `text` (all of it when shorter), never
+// cut inside a character.
+std::string_view Utf8Prefix(std::string_view text, size_t characters);
 std::string_view TrimBlanks(std::string_view text);
 // Text as an SQL string literal: quoted, inner quotes doubled.
 std::string QuoteLiteral(std::string_view text);

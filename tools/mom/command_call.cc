@@ -1,4 +1,4 @@
-// mom call DB OPERATION [NAME=VALUE ...] [--user U] [--acc A] [--rollback]
+// mom call DB OPERATION [NAME=VALUE ...] [--user U] [--acc A] [--rollback | --no-transaction]
 
 #include <charconv>
 #include <cstdlib>
@@ -12,6 +12,7 @@
 #include "tools/mom/database_target.h"
 #include "tools/mom/json_values.h"
 #include "tools/mom/operation_call.h"
+#include "tools/mom/utf8_text.h"
 
 namespace mom_console {
 
@@ -24,6 +25,7 @@ struct CallRequest {
   std::string user;
   std::string accounting_set = "001";
   bool rollback = false;
+  bool no_transaction = false;  // the connection is handed over with no transaction begun
 };
 
 CallRequest ParseRequest(const Words& words) {
@@ -35,11 +37,13 @@ CallRequest ParseRequest(const Words& words) {
     const std::string& w = words[i];
     if (w == "--rollback") {
       r.rollback = true;
+    } else if (w == "--no-transaction") {
+      r.no_transaction = true;
     } else if (w == "--user" || w == "--acc") {
       if (i + 1 >= words.size()) throw UsageError(w + " needs a value");
       (w == "--user" ? r.user : r.accounting_set) = words[++i];
     } else if (w.rfind("--", 0) == 0) {
-      throw UsageError("unknown option " + w);
+      throw UsageError("unknown option " + EscapeInvalidUtf8(w));
     } else if (positional.size() < 2) {
       positional.push_back(w);
     } else {
@@ -49,8 +53,23 @@ CallRequest ParseRequest(const Words& words) {
     }
   }
   if (positional.size() < 2) throw UsageError("usage: mom call DB OPERATION [NAME=VALUE ...]");
+  if (r.rollback && r.no_transaction)
+    throw UsageError("--rollback and --no-transaction exclude each other: without a transaction there is "
+                     "nothing to roll back");
   r.db = positional[0];
   r.operation = positional[1];
+  // Everything the call hands back is JSON text: what it could not echo is refused
+  // before anything is called. (The database may be any path the system allows.)
+  std::vector<std::pair<std::string, const std::string*>> texts = {
+      {"the operation", &r.operation}, {"--user", &r.user}, {"--acc", &r.accounting_set}};
+  for (const auto& [name, value] : r.assignments) {
+    texts.emplace_back("an argument's name", &name);
+    texts.emplace_back(name, &value);
+  }
+  for (const auto& [what, text] : texts)
+    if (!IsValidUtf8(*text))
+      throw UsageError(EscapeInvalidUtf8(what) + ": '" + EscapeInvalidUtf8(*text) +
+                       "' is not valid UTF-8 (the bytes shown as \\xNN)");
   return r;
 }
 
@@ -107,7 +126,7 @@ int RunCall(const Words& words, std::ostream& out, std::ostream& err) {
   call.SupplyHostArguments({[&] {
                               connection = ado::Connection::Create();
                               connection->Open(target.connection_string);
-                              connection->BeginTrans();
+                              if (!request.no_transaction) connection->BeginTrans();
                               return connection;
                             },
                             [&] { return CreateLogin(target.connection_string, request.user, request.accounting_set); }});
@@ -117,15 +136,17 @@ int RunCall(const Words& words, std::ostream& out, std::ostream& err) {
   try {
     com::Variant result = call.Invoke();
     bool succeeded = result.ToBool();
-    if (connection) {
+    // The answer is made before the commit, so that nothing can fail after it.
+    output = call.Outcome(result);
+    if (connection && !request.no_transaction) {
       if (succeeded && !request.rollback)
         connection->CommitTrans();
       else
         connection->RollbackTrans();
     }
-    output = call.Outcome(result);
   } catch (const com::Error& e) {
-    if (connection && connection->State() == ado::adStateOpen) connection->RollbackTrans();
+    if (connection && connection->State() == ado::adStateOpen && connection->session().InTransaction())
+      connection->RollbackTrans();
     output = ErrorJson(e);
     exit_code = kExitOperationError;
   }

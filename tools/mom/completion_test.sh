@@ -52,6 +52,7 @@ cases=(
   "mom call --user u $work/a.db GetBFRds b|bCheck="
   "mom call $work/a.db MoRoutingWrB MoRoutingDId=3|"
   "mom call $work/a.db MoRoutingWrB --r|--rollback"
+  "mom call $work/a.db MoRoutingWrB --n|--no-transaction"
   "mom call $work/a.db NoSuchOp |"
   "mom serve $work/a.db --t|--threads --token-file"
   "mom serve --listen 127.0.0.1:0 $work/a|$work/a.db $work/ab.db"
@@ -73,6 +74,16 @@ mapfile -t commands < <("$mom" --help | sed -n '/^Commands:/,/^$/p' | sed -n 's/
 for command in "${commands[@]}" unregister; do
   [[ " $(offers "mom ") " == *" $command "* ]] || fail "the completion does not offer the command $command"
   grep -qE "^\.B[IR]? (.* )?$command( |,|$)" <<<"$entries" || fail "the manual page has no entry for the command $command"
+done
+
+# The options of call, as its help's usage line names them.
+call_options=$("$mom" help call | head -1 | grep -oE -- '--[a-z-]+' | LC_ALL=C sort -u)
+[[ -n $call_options ]] || fail "the help of call names no options"
+call_entry=$(grep '^\.BI "call ' "$manual" | sed 's/\\-/-/g; s/\\f[BIR]//g')
+for option in $call_options; do
+  [[ " $(offers "mom call $work/a.db MoRoutingWrB --") " == *" $option "* ]] ||
+    fail "the completion does not offer the call option $option"
+  [[ $call_entry == *"$option"* ]] || fail "the manual page's call entry does not name $option"
 done
 
 # The operations and their arguments, as the console names them when asked for ones

@@ -47,19 +47,24 @@ Needs a display; without one set QT_QPA_PLATFORM=offscreen (enough for --screens
 Example: QT_QPA_PLATFORM=offscreen mom ecn mom.db --screenshot ecn.png
 )";
   if (command == "call")
-    return R"(usage: mom call DB OPERATION [NAME=VALUE ...] [--user U] [--acc A] [--rollback]
+    return R"(usage: mom call DB OPERATION [NAME=VALUE ...] [--user U] [--acc A] [--rollback | --no-transaction]
 
 Creates KRZ7DEVUZIda.clsMOM (registering it first if needed) and calls OPERATION
 late-bound with the named arguments (names matched without regard to case). Arguments
 not given are not passed: optional ones take their declared defaults.
   oConn / cn   the console opens DB and begins a transaction; it commits when the call
-               returns true and rolls back otherwise (or always with --rollback)
+               returns true and rolls back otherwise (or always with --rollback).
+               With --no-transaction it hands the open connection over with no
+               transaction begun: each statement of the call commits on its own, as
+               for a host that does not wrap its calls
   ClsLogin     a login object for DB with user --user (default $USER) and accounting
                set --acc (default 001)
   values       numbers as written; flags true/false; dates YYYY-MM-DD[ HH:MM:SS];
                @FILE reads a recordset from a JSON file
 Prints one JSON object: "result", then every by-reference argument's final value.
 A failed call prints {"error":{"number":N,"description":"..."}} and exits 3.
+Arguments must be valid UTF-8 (exit 2 otherwise, before anything is called); texts
+the call hands back that are not are printed with those bytes as \xNN.
 Example: mom call mom.db MoRoutingWrB MoRoutingDId=3003 fNetChgQty=2
 )";
   if (command == "serve")
@@ -115,7 +120,7 @@ Commands:
   sql DB STATEMENT               run one statement, print rows as JSON lines
   register | unregister [--system]
                                  (un)register the server libraries
-  call DB OPERATION [NAME=VALUE ...] [--user U] [--acc A] [--rollback]
+  call DB OPERATION [NAME=VALUE ...] [--user U] [--acc A] [--rollback | --no-transaction]
                                  call a clsMOM operation late-bound
   serve DB [--listen ADDR:PORT | --socket PATH] [--token-file FILE | --insecure-loopback]
                                  serve the operations over HTTP/JSON

@@ -6,6 +6,7 @@
 #include "platform/ado/connection.h"
 #include "platform/com/date.h"
 #include "tools/mom/console_error.h"
+#include "tools/mom/utf8_text.h"
 
 namespace mom_console {
 
@@ -23,7 +24,7 @@ Json ToJson(const com::Variant& value) {
     case com::VarType::R8:
     case com::VarType::Currency: return v.ToR8();
     case com::VarType::Date: return com::FormatDateTime(v.ToDate());
-    case com::VarType::String: return v.ToString();
+    case com::VarType::String: return EscapeInvalidUtf8(v.ToString());
     case com::VarType::Array: {
       Json items = Json::array();
       for (const com::Variant& item : v.ToArray().items) items.push_back(ToJson(item));
@@ -47,13 +48,14 @@ Json RecordsetToJson(ado::Recordset& rs) {
   Json fields = Json::array();
   Json rows = Json::array();
   if (rs.State() == ado::adStateOpen) {
-    for (int32_t i = 0; i < rs.fields().Count(); ++i) fields.push_back(rs.fields().Item(i).Name());
+    for (int32_t i = 0; i < rs.fields().Count(); ++i)
+      fields.push_back(EscapeInvalidUtf8(rs.fields().Item(i).Name()));
     if (rs.RecordCount() > 0) {
       for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext()) {
         Json row = Json::object();
         for (int32_t i = 0; i < rs.fields().Count(); ++i) {
           ado::Field& f = rs.fields().Item(i);
-          row[f.Name()] = ToJson(f.Value());
+          row[EscapeInvalidUtf8(f.Name())] = ToJson(f.Value());
         }
         rows.push_back(std::move(row));
       }

@@ -12,6 +12,8 @@
 #include <fstream>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <nlohmann/json.hpp>
 #include <sys/wait.h>
 
@@ -22,6 +24,11 @@ namespace {
 using Json = nlohmann::ordered_json;
 
 using MomCliTest = mom_console_test::CliTest;
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
 
 TEST_F(MomCliTest, InitRefusesToOverwriteAndOtherCommandsNeverCreate) {
   Init();
@@ -222,4 +229,54 @@ TEST_F(MomCliTest, BadUsageExitsTwo) {
   EXPECT_EQ(Mom("call --help").exit_code, 0);
 }
 
+// Arguments the call could not echo as JSON are refused before anything is called
+// (a caller told of a failure after a commit would apply the change twice).
+TEST_F(MomCliTest, CallRefusesArgumentsThatAreNotUtf8BeforeCalling) {
+  Init();
+  const std::string routing = " MoRoutingWrB MoRoutingDId=3003 fNetChgQty=2";
+  const struct {
+    const char* name;
+    std::string args;
+    const char* shown;  // how the message shows the bad bytes
+  } cases[] = {
+      {"an echoed text", routing + " 'ErrMsg=kept \xB2\xFA'", "kept \\xB2\\xFA"},
+      {"a token", routing + " 'Krts=\xFF'", "\\xFF"},
+      {"an argument's name", routing + " '\xC0\xAF=1'", "\\xC0\\xAF"},
+      {"the operation", " 'MoRoutingWrB\xE9' MoRoutingDId=3003 fNetChgQty=2", "MoRoutingWrB\\xE9"},
+      {"the user", routing + " --user 'adm\xEDn'", "adm\\xEDn"},
+      {"without a transaction", routing + " --no-transaction 'ErrMsg=\xED\xA0\x80'", "\\xED\\xA0\\x80"},
+  };
+  for (const auto& c : cases) {
+    Run r = Mom("call " + Db() + c.args);
+    EXPECT_EQ(r.exit_code, 2) << c.name;
+    EXPECT_EQ(r.out, "") << c.name;
+    std::string message = ReadFile(dir_.File("stderr"));
+    EXPECT_NE(message.find("not valid UTF-8"), std::string::npos) << c.name << ": " << message;
+    EXPECT_NE(message.find(c.shown), std::string::npos) << c.name << ": " << message;
+  }
+  Run q = Mom("sql " + Db() + " 'select CompleteQty from sfc_moroutingdetail where MoRoutingDId = 3003'");
+  EXPECT_EQ(Json::parse(q.out)["CompleteQty"], 3);  // nothing was called
+}
+
+TEST_F(MomCliTest, CallWithoutATransactionCommitsEachStatementOnItsOwn) {
+  Init();
+  const std::string quantity = "'select CompleteQty from sfc_moroutingdetail where MoRoutingDId = 3003'";
+  Run r = Mom("call " + Db() + " MoRoutingWrB MoRoutingDId=3003 fNetChgQty=2 --no-transaction");
+  ASSERT_EQ(r.exit_code, 0) << r.out;
+  EXPECT_EQ(Json::parse(r.out)["result"], true);
+  EXPECT_EQ(Json::parse(Mom("sql " + Db() + " " + quantity).out)["CompleteQty"], 5);
+
+  // A refusal is still a result, and nothing is left behind.
+  r = Mom("call " + Db() + " MoRoutingWrB MoRoutingDId=3003 fNetChgQty=2 Krts=1.0000 --no-transaction");
+  ASSERT_EQ(r.exit_code, 0) << r.out;
+  EXPECT_EQ(Json::parse(r.out)["result"], false);
+  EXPECT_EQ(Json::parse(Mom("sql " + Db() + " " + quantity).out)["CompleteQty"], 5);
+
+  // Without a transaction there is nothing to roll back.
+  EXPECT_EQ(Mom("call " + Db() + " MoRoutingWrB MoRoutingDId=3003 fNetChgQty=2 --no-transaction --rollback").exit_code,
+            2);
+  EXPECT_EQ(Json::parse(Mom("sql " + Db() + " " + quantity).out)["CompleteQty"], 5);
+}
+
 }  // namespace
+

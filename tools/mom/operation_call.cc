@@ -7,6 +7,7 @@
 #include "platform/com/error.h"
 #include "platform/com/late_binding.h"
 #include "tools/mom/console_error.h"
+#include "tools/mom/utf8_text.h"
 
 namespace mom_console {
 
@@ -131,7 +132,7 @@ Json OperationCall::GivenArguments() const {
 
 Json ErrorJson(const com::Error& error) {
   Json output = Json::object();
-  output["error"] = {{"number", error.number()}, {"description", error.description()}};
+  output["error"] = {{"number", error.number()}, {"description", EscapeInvalidUtf8(error.description())}};
   return output;
 }
 

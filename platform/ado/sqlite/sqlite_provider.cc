@@ -6,13 +6,17 @@
 #include <chrono>
 #include <climits>
 #include <filesystem>
+#include <iterator>
 #include <optional>
+#include <thread>
+#include <utility>
 
 #include "platform/ado/error.h"
 #include "platform/ado/materialized_rows.h"
 #include "platform/ado/numeric_rules.h"
 #include "platform/ado/procedure_catalog.h"
 #include "platform/ado/sqlite/column_values.h"
+#include "platform/ado/sqlite/database_file.h"
 #include "platform/ado/sqlite/dialect.h"
 #include "platform/ado/sqlite/sql_functions.h"
 #include "platform/ado/sqlite/statement_cache.h"
@@ -32,42 +36,53 @@ struct DatabaseCloser {
 };
 using DatabasePtr = std::unique_ptr<sqlite3, DatabaseCloser>;
 
-int BusyMilliseconds(int32_t seconds) { return seconds > 0 && seconds < INT_MAX / 1000 ? seconds * 1000 : INT_MAX; }
+// Pauses between two tries at a lock, growing up to the last one: short at first,
+// since most holders are write-backs of a millisecond or less.
+constexpr int kBusyPausesUs[] = {100, 200, 500, 1000, 2000, 5000, 10000};
 
 class SqliteSession final : public Session {
  public:
-  SqliteSession(DatabasePtr db, int32_t connection_timeout_s)
-      : db_(std::move(db)), cache_(db_.get()), connection_timeout_s_(connection_timeout_s) {
-    sqlite3_busy_timeout(db_.get(), BusyMilliseconds(connection_timeout_s_));
+  SqliteSession(DatabasePtr db, int32_t connection_timeout_s, std::string read_only_reason)
+      : db_(std::move(db)),
+        cache_(db_.get()),
+        connection_timeout_s_(connection_timeout_s),
+        read_only_reason_(std::move(read_only_reason)) {
+    sqlite3_busy_handler(db_.get(), &SqliteSession::OnBusy, this);
   }
   ~SqliteSession() override {
     sqlite3_progress_handler(db_.get(), 0, nullptr, nullptr);
+    sqlite3_busy_handler(db_.get(), nullptr, nullptr);
   }
 
+  // The caller's transaction starts with its first statement, as on a server: that
+  // statement waits for the write lock within its own command timeout, inside the
+  // operation that runs it, so a lock held too long ends the operation with the
+  // timeout error like any other wait. From then on the lock is held to the end.
   void Begin() override {
     if (InTransaction()) Raise(kErrOperationNotAllowed, "A transaction is already active on this connection.");
-    // Takes the write lock now: a second writer waits here (busy timeout) rather than
-    // failing later in the middle of its work.
-    Exec("BEGIN IMMEDIATE");
+    begin_pending_ = true;
   }
   void Commit() override {
     if (!InTransaction()) Raise(kErrOperationNotAllowed, "No transaction is active on this connection.");
+    if (std::exchange(begin_pending_, false)) return;
     Exec("COMMIT");
   }
   void Rollback() override {
     if (!InTransaction()) Raise(kErrOperationNotAllowed, "No transaction is active on this connection.");
+    if (std::exchange(begin_pending_, false)) return;
     Exec("ROLLBACK");
   }
-  bool InTransaction() const override { return sqlite3_get_autocommit(db_.get()) == 0; }
+  bool InTransaction() const override { return begin_pending_ || sqlite3_get_autocommit(db_.get()) == 0; }
 
   ExecuteResult ExecuteText(std::string_view sql, std::span<const BoundParameter> params, int32_t timeout_s,
                             bool want_rows) override {
+    Deadline deadline(*this, timeout_s);
+    TakePendingBegin();
     std::string translated =
         Translate(sql, [this](std::string_view table) { return TableColumns(table); });
     std::vector<com::Variant> values;
     values.reserve(params.size());
     for (const BoundParameter& p : params) values.push_back(p.value);
-    Deadline deadline(*this, timeout_s);
     return Run(translated, values, want_rows);
   }
 
@@ -85,12 +100,11 @@ class SqliteSession final : public Session {
       if (s_.armed_) return;
       armed_ = s_.armed_ = true;
       s_.timed_out_ = false;
+      // A lock wait counts against the same limit (OnBusy).
       if (timeout_s > 0) {
         s_.deadline_ = Clock::now() + std::chrono::seconds(timeout_s);
         sqlite3_progress_handler(s_.db_.get(), kProgressInterval, &SqliteSession::OnProgress, &s_);
       }
-      // A lock wait counts against the same limit.
-      sqlite3_busy_timeout(s_.db_.get(), BusyMilliseconds(timeout_s));
     }
     ~Deadline() { Disarm(); }
     Deadline(const Deadline&) = delete;
@@ -100,7 +114,6 @@ class SqliteSession final : public Session {
       armed_ = s_.armed_ = false;
       s_.deadline_.reset();
       sqlite3_progress_handler(s_.db_.get(), 0, nullptr, nullptr);
-      sqlite3_busy_timeout(s_.db_.get(), BusyMilliseconds(s_.connection_timeout_s_));
     }
 
    private:
@@ -119,12 +132,33 @@ class SqliteSession final : public Session {
     return 0;
   }
 
+  // Waits for a lock held by another connection: within the command timeout of the
+  // call under way, else within the connection timeout from the statement's start
+  // (0: no limit). Giving up is the timeout error (Fail), on both providers alike.
+  static int OnBusy(void* self, int count) {
+    auto* s = static_cast<SqliteSession*>(self);
+    Clock::time_point now = Clock::now();
+    std::optional<Clock::time_point> limit = s->deadline_;
+    if (!s->armed_ && s->connection_timeout_s_ > 0)
+      limit = s->statement_start_ + std::chrono::seconds(s->connection_timeout_s_);
+    if (limit && now >= *limit) {
+      s->busy_expired_ = true;
+      return 0;
+    }
+    size_t step = std::min(static_cast<size_t>(std::max(count, 0)), std::size(kBusyPausesUs) - 1);
+    Clock::duration pause = std::chrono::microseconds(kBusyPausesUs[step]);
+    if (limit) pause = std::min(pause, *limit - now);
+    std::this_thread::sleep_for(pause);
+    return 1;
+  }
+
   [[noreturn]] void Fail(int rc, std::string_view sql) {
     int primary = rc & 0xFF;
     bool late = deadline_ && Clock::now() >= *deadline_;
-    if ((primary == SQLITE_INTERRUPT && timed_out_) || (primary == SQLITE_BUSY && late))
+    if ((primary == SQLITE_INTERRUPT && timed_out_) || (primary == SQLITE_BUSY && (late || busy_expired_)))
       throw Error(kErrQueryTimeout, Describe(kErrQueryTimeout), rc, std::string(sql));
     std::string message = sqlite3_errmsg(db_.get());
+    if (primary == SQLITE_READONLY && !read_only_reason_.empty()) message += " (" + read_only_reason_ + ")";
     // A quantity refused by mom_quantity is the data layer's overflow, as on the server.
     if (message == kNumericOverflowText)
       throw Error(kErrDataOverflow, message, kNativeArithmeticOverflow, std::string(sql));
@@ -132,6 +166,17 @@ class SqliteSession final : public Session {
   }
 
   void Exec(std::string_view sql) { Run(sql, {}, false); }
+
+  bool ReadOnly() { return sqlite3_db_readonly(db_.get(), "main") == 1; }
+
+  // Starts the caller's transaction taken by Begin, holding the write lock from now on
+  // (a read-only database has none to take). Left pending when the wait fails, so
+  // that the caller's rollback still ends it.
+  void TakePendingBegin() {
+    if (!begin_pending_) return;
+    Exec(ReadOnly() ? "BEGIN" : "BEGIN IMMEDIATE");
+    begin_pending_ = false;
+  }
 
   std::vector<ColumnInfo> DescribeColumns(sqlite3_stmt* stmt, bool has_row) {
     int count = sqlite3_column_count(stmt);
@@ -194,12 +239,25 @@ class SqliteSession final : public Session {
     }
   }
 
+  // Ends the procedure's own transaction after a failure; it may be gone already.
+  void RollbackQuietly() {
+    if (sqlite3_get_autocommit(db_.get()) != 0) return;
+    try {
+      Exec("ROLLBACK");
+    } catch (const Error&) {
+    }
+  }
+
   DatabasePtr db_;  // declared first: closed after the statements are finalized
   StatementCache cache_;
   int32_t connection_timeout_s_;
+  std::string read_only_reason_;  // why a database asked for writing was opened for reading only
+  bool begin_pending_ = false;
   bool armed_ = false;
   std::optional<Clock::time_point> deadline_;
   bool timed_out_ = false;
+  Clock::time_point statement_start_;
+  bool busy_expired_ = false;
   int savepoint_depth_ = 0;
 };
 
@@ -238,6 +296,8 @@ ExecuteResult SqliteSession::Run(std::string_view sql, std::span<const com::Vari
   int64_t affected = 0;
   std::string_view rest = sql;
   while (!rest.empty()) {
+    statement_start_ = Clock::now();
+    busy_expired_ = false;
     StatementCache::Lease lease = cache_.Prepare(rest);
     size_t consumed = lease.consumed();
     if (sqlite3_stmt* stmt = lease.get()) {
@@ -282,27 +342,45 @@ ExecuteResult SqliteSession::CallProcedure(std::string_view name, std::span<Boun
     if (p.direction != adParamReturnValue && p.direction != adParamOutput) args.push_back(p.value);
 
   Deadline deadline(*this, timeout_s);
+  TakePendingBegin();
+  // Outside a transaction the procedure runs in one of its own that holds the write
+  // lock from the start: a read followed by a write could not wait for the lock in
+  // the middle (SQLite refuses that upgrade at once), and the lock is waited for
+  // within the command timeout. Inside one, a savepoint undoes just the procedure.
+  const bool own_transaction = !InTransaction();
   std::string savepoint = "mom_procedure_" + std::to_string(++savepoint_depth_);
   struct DepthGuard {
     int& depth;
     ~DepthGuard() { --depth; }
   } depth_guard{savepoint_depth_};
 
-  Exec("SAVEPOINT " + savepoint);
+  Exec(own_transaction ? (ReadOnly() ? "BEGIN" : "BEGIN IMMEDIATE") : "SAVEPOINT " + savepoint);
   Context context(*this);
   int32_t return_value = 0;
   try {
     return_value = (*body)(context, args);
   } catch (const std::exception& e) {
     deadline.Disarm();  // the undo must not be cut short by the expired limit
-    UndoSavepoint(savepoint);
+    if (own_transaction)
+      RollbackQuietly();
+    else
+      UndoSavepoint(savepoint);
     const auto* error = dynamic_cast<const Error*>(&e);
     if (error && (error->number() == kErrQueryTimeout || error->number() == kErrDataOverflow)) throw;
     if (error) throw Error(kErrProvider, e.what(), error->native_code(), error->sql());
     Raise(kErrProvider, e.what());
   }
   deadline.Disarm();
-  Exec("RELEASE " + savepoint);
+  if (own_transaction) {
+    try {
+      Exec("COMMIT");
+    } catch (const Error&) {
+      RollbackQuietly();
+      throw;
+    }
+  } else {
+    Exec("RELEASE " + savepoint);
+  }
 
   if (!params.empty() && params[0].direction == adParamReturnValue) params[0].value = com::Variant(return_value);
   ExecuteResult result;
@@ -314,6 +392,21 @@ ExecuteResult SqliteSession::CallProcedure(std::string_view name, std::span<Boun
 
 }  // namespace
 
+namespace {
+
+DatabasePtr OpenHandle(const std::string& name, int flags) {
+  sqlite3* raw = nullptr;
+  int rc = sqlite3_open_v2(name.c_str(), &raw, flags, nullptr);
+  DatabasePtr db(raw);
+  if (rc != SQLITE_OK) throw Error(kErrProvider, db ? sqlite3_errmsg(db.get()) : sqlite3_errstr(rc), rc);
+  sqlite3_extended_result_codes(db.get(), 1);
+  rc = RegisterFunctions(db.get());
+  if (rc != SQLITE_OK) throw Error(kErrProvider, sqlite3_errmsg(db.get()), rc);
+  return db;
+}
+
+}  // namespace
+
 std::unique_ptr<Session> OpenSqliteSession(const ConnectionString& cs, int32_t connection_timeout_s) {
   std::optional<std::string> path = cs.Get("Data Source");
   if (!path) path = cs.Get("DataSource");
@@ -321,29 +414,54 @@ std::unique_ptr<Session> OpenSqliteSession(const ConnectionString& cs, int32_t c
   if (!path || path->empty()) Raise(kErrProvider, "The connection string names no Data Source.");
 
   std::string mode = cs.GetOr("Mode", "");
-  int flags = SQLITE_OPEN_READWRITE;
-  if (EqualsIgnoreCase(mode, "Create") || *path == ":memory:") flags |= SQLITE_OPEN_CREATE;
-  if (EqualsIgnoreCase(mode, "Read")) flags = SQLITE_OPEN_READONLY;
+  const bool memory = *path == ":memory:";
+  const bool create = EqualsIgnoreCase(mode, "Create") || memory;
+  const bool read = EqualsIgnoreCase(mode, "Read");
 
-  sqlite3* raw = nullptr;
-  int rc = sqlite3_open_v2(path->c_str(), &raw, flags, nullptr);
-  DatabasePtr db(raw);
-  if (rc != SQLITE_OK) {
-    std::error_code ec;
-    if ((rc & 0xFF) == SQLITE_CANTOPEN && !std::filesystem::exists(*path, ec))
-      throw Error(kErrProvider, "database does not exist: " + *path, rc);
-    throw Error(kErrProvider, db ? sqlite3_errmsg(db.get()) : sqlite3_errstr(rc), rc);
+  // Nothing is written to a file that is not a database, not even on a failed open.
+  using Kind = DatabaseFile::Kind;
+  DatabaseFile file = memory ? DatabaseFile{Kind::kEmpty, true, true} : InspectDatabaseFile(*path);
+  if (file.kind == Kind::kOther) throw Error(kErrProvider, "not a database: " + *path, SQLITE_NOTADB);
+  if (file.kind == Kind::kMissing && !create) throw Error(kErrProvider, "database does not exist: " + *path, SQLITE_CANTOPEN);
+
+  // A database that cannot be written is still there to be read.
+  std::string read_only_reason;
+  if (!read && file.kind != Kind::kMissing) {
+    if (!file.writable)
+      read_only_reason = *path + " is read-only and was opened for reading only";
+    else if (!file.folder_writable)
+      read_only_reason = "the folder of " + *path + " is read-only; the database was opened for reading only";
   }
-  sqlite3_extended_result_codes(db.get(), 1);
-  rc = RegisterFunctions(db.get());
-  if (rc != SQLITE_OK) throw Error(kErrProvider, sqlite3_errmsg(db.get()), rc);
+  const bool read_only = read || !read_only_reason.empty();
+  int flags = read_only ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0);
 
-  auto session = std::make_unique<SqliteSession>(std::move(db), connection_timeout_s);
-  // Readers and one writer work side by side in WAL mode; the first statement also
-  // proves that the file is a database at all.
-  if (flags != SQLITE_OPEN_READONLY) session->Run("PRAGMA journal_mode=WAL", {}, false);
-  session->Run("PRAGMA foreign_keys=ON", {}, false);
-  return session;
+  auto open = [&](const std::string& name, int open_flags) {
+    auto session = std::make_unique<SqliteSession>(OpenHandle(name, open_flags), connection_timeout_s, read_only_reason);
+    // Readers and one writer work side by side in WAL mode. An empty file becomes a
+    // database only when asked to create one.
+    // While another connection writes, the mode cannot change (SQLite refuses at once
+    // rather than wait); the database then works in its own mode this time.
+    if (!read_only && (file.kind == Kind::kDatabase || create)) {
+      try {
+        session->Run("PRAGMA journal_mode=WAL", {}, false);
+      } catch (const Error& e) {
+        if ((e.native_code() & 0xFF) != SQLITE_BUSY) throw;
+      }
+    }
+    session->Run("PRAGMA foreign_keys=ON", {}, false);
+    // Proves that the database can be read at all.
+    session->Run("SELECT count(*) FROM sqlite_master", {}, false);
+    return session;
+  };
+  if (!read_only || memory) return open(*path, flags);
+  try {
+    return open(*path, flags);
+  } catch (const Error& e) {
+    // A WAL database in a folder that takes no new files cannot share its index:
+    // read it as a file that nobody changes.
+    if (!file.folder_writable || !file.writable) return open(ImmutableUri(*path), SQLITE_OPEN_READONLY | SQLITE_OPEN_URI);
+    throw;
+  }
 }
 
 }  // namespace ado::sqlite
