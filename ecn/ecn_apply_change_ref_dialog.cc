@@ -2,14 +2,16 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QGridLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QTableWidget>
+#include <QTableView>
 #include <QTimer>
+#include <exception>
 
 #include "ecn/grade_validator.h"
 #include "platform/com/error.h"
@@ -55,6 +57,9 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const char* caption, const 
   auto* label = new QLabel(QString::fromUtf8(caption), parent);
   label->setObjectName(name);
   label->setGeometry(Pixels(r));
+  // The labels reach under the boxes to their left: their texts sit at the right end,
+  // beside the box they name, where nothing covers them.
+  label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   return label;
 }
 
@@ -96,6 +101,12 @@ int HeaderWidth(const QFontMetrics& metrics, const QString& header) {
 
 }  // namespace
 
+int MessageBoxMinimumWidth(const QFontMetrics& metrics, const QString& title) {
+  // Title bars use a larger face than the window's and keep about 150 pixels for the
+  // icon and the close, minimise and maximise buttons.
+  return std::max(240, metrics.horizontalAdvance(title) * 3 / 2 + 150);
+}
+
 EcnApplyChangeRefDialog::EcnApplyChangeRefDialog(frmEcnApplyChangeRef& form, QWidget* parent)
     : QDialog(parent), form_(form) {
   setObjectName("frmEcnApplyChangeRef");
@@ -106,6 +117,8 @@ EcnApplyChangeRefDialog::EcnApplyChangeRefDialog(frmEcnApplyChangeRef& form, QWi
   QFont face = font();
   face.setPixelSize(12);
   setFont(face);
+  // The calendar and Qt's own texts in the window follow the suite's language.
+  setLocale(QLocale(QLocale::Chinese, QLocale::China));
 
   MakeLabel(this, "Label1", "变更单号:", kLabel1);
   MakeLabel(this, "Label2", "至  变更单号:", kLabel2);
@@ -148,13 +161,15 @@ EcnApplyChangeRefDialog::EcnApplyChangeRefDialog(frmEcnApplyChangeRef& form, QWi
   cmdRef_ = MakeButton(this, "cmdRef", "", kCmdRef);
   cmdRef_->setFlat(false);
   cmdRef_->hide();
-  connect(cmdFilter_, &QPushButton::clicked, this, [this] { form_.cmdFilter_Click(); });
-  connect(OKButton_, &QPushButton::clicked, this, [this] { form_.OKButton_Click(); });
-  connect(CancelButton_, &QPushButton::clicked, this, [this] { form_.CancelButton_Click(); });
+  connect(cmdFilter_, &QPushButton::clicked, this, [this] { Act([this] { form_.cmdFilter_Click(); }); });
+  connect(OKButton_, &QPushButton::clicked, this, [this] { Act([this] { form_.OKButton_Click(); }); });
+  connect(CancelButton_, &QPushButton::clicked, this, [this] { Act([this] { form_.CancelButton_Click(); }); });
 
   const std::array<std::pair<const char*, TwipsRect>, 2> grids = {{{"grdHead", kGrdHead}, {"grdBody", kGrdBody}}};
   for (size_t i = 0; i < grids.size(); ++i) {
-    auto* table = new QTableWidget(this);
+    auto* table = new QTableView(this);
+    auto* model = new GridRowsModel(table);
+    table->setModel(model);
     table->setObjectName(grids[i].first);
     table->setGeometry(Pixels(grids[i].second));
     table->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -166,11 +181,21 @@ EcnApplyChangeRefDialog::EcnApplyChangeRefDialog(frmEcnApplyChangeRef& form, QWi
     table->setWordWrap(false);
     table->setTabKeyNavigation(false);  // Tab moves on to the next control
     grids_[i] = table;
+    models_[i] = model;
     Grid grid = i == 0 ? Grid::grdHead : Grid::grdBody;
-    connect(table, &QTableWidget::currentCellChanged, this, [this, grid](int row, int, int, int) {
-      if (showing_row_ || row < 0) return;
-      form_.GridRowChosen(grid, row + 1);
-    });
+    connect(table->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this, grid](const QModelIndex& now, const QModelIndex& before) {
+              if (showing_row_ || !now.isValid() || now.row() == before.row()) return;
+              int row = now.row() + 1;
+              Act([this, grid, row] { form_.GridRowChosen(grid, row); });
+            });
+    connect(table->selectionModel(), &QItemSelectionModel::currentColumnChanged, this,
+            [this, grid](const QModelIndex& now, const QModelIndex& before) {
+              // Another column of the same row: the dialog hears of it too.
+              if (showing_row_ || !now.isValid() || now.row() != before.row()) return;
+              int row = now.row() + 1;
+              Act([this, grid, row] { form_.GridRowChosen(grid, row); });
+            });
   }
 
   // Tab order: OK, cancel, the four boxes, filter, grids, lookup button, date boxes.
@@ -193,6 +218,7 @@ EcnApplyChangeRefDialog::~EcnApplyChangeRefDialog() {
   // QDialog's destructor hides the window, which moves the focus: this part of the
   // object is gone by then and must hear nothing more.
   disconnect(focus_connection_);
+  if (fills_ > 0) QApplication::restoreOverrideCursor();
   qApp->removeEventFilter(this);
   form_.AttachView(nullptr);
 }
@@ -228,55 +254,87 @@ TwipsRect EcnApplyChangeRefDialog::BoxRect(TextBox b) const {
 }
 
 void EcnApplyChangeRefDialog::SetGridColumns(Grid g, const std::vector<GridColumn>& columns) {
-  QTableWidget* table = grid(g);
-  table->setColumnCount(static_cast<int>(columns.size()));
+  QTableView* table = grid(g);
+  std::vector<GridRowsModel::Column> model_columns;
+  for (const GridColumn& c : columns) model_columns.push_back({Q(c.header), AlignmentOf(c.alignment)});
+  rows(g)->SetColumns(std::move(model_columns));
   QFontMetrics metrics(table->horizontalHeader()->font());
-  for (int c = 0; c < static_cast<int>(columns.size()); ++c) {
-    auto* header = new QTableWidgetItem(Q(columns[c].header));
-    header->setTextAlignment(AlignmentOf(columns[c].alignment));
-    header->setData(Qt::UserRole, QVariant::fromValue(static_cast<int>(columns[c].alignment)));
-    table->setHorizontalHeaderItem(c, header);
-    // The header text with its spaces sets the width.
+  // The header text with its spaces sets the width.
+  for (int c = 0; c < static_cast<int>(columns.size()); ++c)
     table->setColumnWidth(c, HeaderWidth(metrics, Q(columns[c].header)) + 8);
-  }
 }
 
-void EcnApplyChangeRefDialog::SetGridRedraw(Grid g, bool redraw) { grid(g)->setUpdatesEnabled(redraw); }
+void EcnApplyChangeRefDialog::SetGridRedraw(Grid g, bool redraw) {
+  // Rows reach the view in batches while a fill runs (FlushRows), so that the grid
+  // keeps showing what it has instead of going blank; the wait cursor says why
+  // clicks take effect only afterwards.
+  if (!redraw) {
+    if (fills_++ == 0) QApplication::setOverrideCursor(Qt::WaitCursor);
+    since_events_.invalidate();  // the first row shows at once
+    return;
+  }
+  rows(g)->Flush();
+  if (fills_ > 0 && --fills_ == 0) {
+    QApplication::restoreOverrideCursor();
+    if (!queued_.empty()) QTimer::singleShot(0, this, [this] { RunQueued(); });
+  }
+}
 
 void EcnApplyChangeRefDialog::ClearGridRows(Grid g) {
   showing_row_ = true;
-  grid(g)->setRowCount(0);
+  rows(g)->Clear();
   showing_row_ = false;
 }
 
-void EcnApplyChangeRefDialog::AddGridRow(Grid g, const std::string& cells) {
-  QTableWidget* table = grid(g);
-  showing_row_ = true;
-  int row = table->rowCount();
-  table->insertRow(row);
-  QStringList texts = Q(cells).split('\t');
-  for (int c = 0; c < texts.size() && c < table->columnCount(); ++c) {
-    auto* item = new QTableWidgetItem(texts[c]);
-    QTableWidgetItem* header = table->horizontalHeaderItem(c);
-    item->setTextAlignment(AlignmentOf(header ? static_cast<char>(header->data(Qt::UserRole).toInt()) : '<'));
-    table->setItem(row, c, item);
-  }
-  showing_row_ = false;
-}
+void EcnApplyChangeRefDialog::AddGridRow(Grid g, const std::string& cells) { rows(g)->Append(cells); }
 
 void EcnApplyChangeRefDialog::ShowGridRow(Grid g, int32_t row) {
-  QTableWidget* table = grid(g);
+  QTableView* table = grid(g);
   showing_row_ = true;
-  if (row <= 0 || row > table->rowCount()) {
-    table->setCurrentCell(-1, -1);
-    table->clearSelection();
+  rows(g)->Flush();
+  if (row <= 0 || row > rows(g)->rowCount()) {
+    table->selectionModel()->clear();
   } else {
-    table->setCurrentCell(row - 1, std::max(0, table->currentColumn()));
+    int column = std::max(0, table->currentIndex().column());
+    QModelIndex index = rows(g)->index(row - 1, column);
+    table->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
   }
   showing_row_ = false;
 }
 
-void EcnApplyChangeRefDialog::ProcessEvents() { QCoreApplication::processEvents(); }
+void EcnApplyChangeRefDialog::FlushRows() {
+  for (GridRowsModel* model : models_) model->Flush();
+}
+
+void EcnApplyChangeRefDialog::ProcessEvents() {
+  // A fill calls this after every row: messages run, and the rows so far are shown,
+  // every few hundredths of a second, which keeps the window as lively as after each
+  // row at a fraction of the cost.
+  if (since_events_.isValid() && since_events_.elapsed() < 40) return;
+  FlushRows();
+  QCoreApplication::processEvents();
+  since_events_.start();
+}
+
+void EcnApplyChangeRefDialog::Act(std::function<void()> action) {
+  if (form_.Busy()) {
+    queued_.push_back(std::move(action));
+    return;
+  }
+  action();
+}
+
+void EcnApplyChangeRefDialog::RunQueued() {
+  if (running_queue_) return;
+  running_queue_ = true;
+  while (!queued_.empty() && !form_.Busy() && !form_.Unloaded()) {
+    std::function<void()> action = std::move(queued_.front());
+    queued_.pop_front();
+    action();
+  }
+  if (form_.Unloaded()) queued_.clear();
+  running_queue_ = false;
+}
 
 void EcnApplyChangeRefDialog::ShowRefButton(const TwipsRect& rect) {
   cmdRef_->setGeometry(Pixels(rect));
@@ -297,9 +355,34 @@ void EcnApplyChangeRefDialog::FocusBox(TextBox b) {
 }
 
 void EcnApplyChangeRefDialog::ShowMessage(const std::string& text, const std::string& title) {
+  if (fills_ > 0 && !form_.Busy()) {
+    // A fill ended by an error never switched its redraw back on.
+    fills_ = 0;
+    FlushRows();
+    QApplication::restoreOverrideCursor();
+  }
+  if (unattended_) {
+    // Nobody would answer a box: the error a handler trapped ends the show instead,
+    // with its own number where it has one.
+    if (std::exception_ptr trapped = std::current_exception()) {
+      try {
+        std::rethrow_exception(trapped);
+      } catch (const com::Error&) {
+        throw;
+      } catch (...) {
+      }
+    }
+    throw com::Error(com::kErrAutomation, text);
+  }
   QMessageBox message(QMessageBox::Information, Q(title), Q(text), QMessageBox::Ok, this);
   message.setObjectName("MessageBox");
   message.button(QMessageBox::Ok)->setText(QStringLiteral("确定"));
+  // A short text makes a narrow box whose title bar cuts the title; keep room for the
+  // title beside the title bar's own buttons.
+  if (auto* grid = qobject_cast<QGridLayout*>(message.layout()))
+    grid->addItem(new QSpacerItem(MessageBoxMinimumWidth(message.fontMetrics(), message.windowTitle()), 0,
+                                  QSizePolicy::Minimum, QSizePolicy::Minimum),
+                  grid->rowCount(), 0, 1, grid->columnCount());
   message.exec();
   activateWindow();
 }
@@ -314,6 +397,12 @@ void EcnApplyChangeRefDialog::reject() {
 }
 
 void EcnApplyChangeRefDialog::closeEvent(QCloseEvent* event) {
+  if (!unloading_ && form_.Busy()) {
+    // The close waits for the fill, as a click does.
+    event->ignore();
+    queued_.push_back([this] { close(); });
+    return;
+  }
   if (unloading_ || form_.QueryUnload()) {
     event->accept();
     unloading_ = true;
@@ -427,6 +516,7 @@ void ShowEcnApplyChangeRefDialog(frmEcnApplyChangeRef& form) {
 void SaveEcnApplyChangeRefScreenshot(frmEcnApplyChangeRef& form, const std::string& path) {
   suite::EnsureGuiApplication();
   EcnApplyChangeRefDialog dialog(form);
+  dialog.SetUnattended(true);
   form.Load();
   dialog.show();
   form.cmdFilter_Click();

@@ -10,9 +10,13 @@
 #include <QClipboard>
 #include <chrono>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QStyle>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTableView>
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
@@ -46,6 +50,15 @@ void OnNextModal(const char* name, std::function<void(QWidget*)> act) {
   timer->start();
 }
 
+// The grids are views of the dialog's rows.
+int Rows(QTableView* t) { return t->model()->rowCount(); }
+QString CellText(QTableView* t, int row, int column) { return t->model()->index(row, column).data().toString(); }
+QPoint CellCenter(QTableView* t, int row, int column) { return t->visualRect(t->model()->index(row, column)).center(); }
+QString HeaderText(QTableView* t, int column) { return t->model()->headerData(column, Qt::Horizontal).toString(); }
+int HeaderAlignment(QTableView* t, int column) {
+  return t->model()->headerData(column, Qt::Horizontal, Qt::TextAlignmentRole).toInt();
+}
+
 struct Message {
   QString title, text;
 };
@@ -66,6 +79,12 @@ class EcnDialogWidgetTest : public testing_support::MomFixture {
     suite::EnsureGuiApplication();
     login_ = com::CreateObject("MomSuite.Login");
     com::PutProperty(login_.get(), "KrDbName", com::Variant(connection_string_));
+    Reopen();
+  }
+  // A new dialog instance on a new dictionary, shown and active.
+  void Reopen() {
+    dialog_.reset();
+    form_.reset();
     dictionary_ = com::MakeObject<ExchangeDictionary>();
     dictionary_->Add("EcnType", com::Variant(int16_t{0}));
     dictionary_->Add("Conn", com::Variant(com::Ptr<com::IUnknown>(static_cast<com::IUnknown*>(conn_.get()))));
@@ -112,13 +131,13 @@ TEST_F(EcnDialogWidgetTest, LayoutTabOrderAndColumns) {
     EXPECT_EQ(Focused(), next) << Focused()->objectName().toStdString();
   }
 
-  QTableWidget* head = dialog_->grid(Grid::grdHead);
-  ASSERT_EQ(head->columnCount(), 25);
-  EXPECT_EQ(head->horizontalHeaderItem(1)->text(), QString("  单据日期  "));
-  EXPECT_EQ(head->horizontalHeaderItem(1)->textAlignment(), int(Qt::AlignHCenter | Qt::AlignVCenter));
-  EXPECT_EQ(head->horizontalHeaderItem(9)->text(), QString("生产批号        "));
+  QTableView* head = dialog_->grid(Grid::grdHead);
+  ASSERT_EQ(head->model()->columnCount(), 25);
+  EXPECT_EQ(HeaderText(head, 1), QString("  单据日期  "));
+  EXPECT_EQ(HeaderAlignment(head, 1), int(Qt::AlignHCenter | Qt::AlignVCenter));
+  EXPECT_EQ(HeaderText(head, 9), QString("生产批号        "));
   EXPECT_GT(head->columnWidth(1), head->columnWidth(2));  // wider header text, wider column
-  EXPECT_EQ(dialog_->grid(Grid::grdBody)->horizontalHeaderItem(0)->textAlignment(),
+  EXPECT_EQ(HeaderAlignment(dialog_->grid(Grid::grdBody), 0),
             int(Qt::AlignRight | Qt::AlignVCenter));
   EXPECT_EQ(dialog_->image(1).size(), QSize(16, 16));
   EXPECT_EQ(dialog_->image(2).size(), QSize(16, 16));
@@ -126,18 +145,18 @@ TEST_F(EcnDialogWidgetTest, LayoutTabOrderAndColumns) {
 
 TEST_F(EcnDialogWidgetTest, FilterFillsTheGridsAndClicksChooseALine) {
   QTest::mouseClick(dialog_->cmdFilter(), Qt::LeftButton);
-  QTableWidget* head = dialog_->grid(Grid::grdHead);
-  QTableWidget* body = dialog_->grid(Grid::grdBody);
-  ASSERT_EQ(head->rowCount(), 3);
-  EXPECT_EQ(head->item(0, 0)->text(), QString("ECN0001"));
-  EXPECT_EQ(head->currentRow(), 0);
-  ASSERT_EQ(body->rowCount(), 2);
-  EXPECT_EQ(body->item(1, 1)->text(), QString("是"));
+  QTableView* head = dialog_->grid(Grid::grdHead);
+  QTableView* body = dialog_->grid(Grid::grdBody);
+  ASSERT_EQ(Rows(head), 3);
+  EXPECT_EQ(CellText(head, 0, 0), QString("ECN0001"));
+  EXPECT_EQ(head->currentIndex().row(), 0);
+  ASSERT_EQ(Rows(body), 2);
+  EXPECT_EQ(CellText(body, 1, 1), QString("是"));
 
-  QTest::mouseClick(head->viewport(), Qt::LeftButton, {}, head->visualItemRect(head->item(1, 0)).center());
+  QTest::mouseClick(head->viewport(), Qt::LeftButton, {}, CellCenter(head, 1, 0));
   EXPECT_EQ(form_->CurHeadRow(), 2);
-  ASSERT_EQ(body->rowCount(), 4);
-  QTest::mouseClick(body->viewport(), Qt::LeftButton, {}, body->visualItemRect(body->item(3, 2)).center());
+  ASSERT_EQ(Rows(body), 4);
+  QTest::mouseClick(body->viewport(), Qt::LeftButton, {}, CellCenter(body, 3, 2));
   EXPECT_EQ(form_->CurBodyRow(), 4);
   QTest::mouseClick(dialog_->OKButton(), Qt::LeftButton);
   EXPECT_FALSE(dialog_->isVisible());
@@ -308,9 +327,9 @@ TEST_F(EcnDialogWidgetTest, EcnApplyChangeRefShowsTheWindowAndReturnsTheChoice) 
   // The window comes from the component library: found by its controls' names.
   OnNextModal("frmEcnApplyChangeRef", [](QWidget* w) {
     QTest::mouseClick(w->findChild<QPushButton*>("cmdFilter"), Qt::LeftButton);
-    auto* body = w->findChild<QTableWidget*>("grdBody");
-    ASSERT_EQ(body->rowCount(), 2);
-    QTest::mouseClick(body->viewport(), Qt::LeftButton, {}, body->visualItemRect(body->item(1, 0)).center());
+    auto* body = w->findChild<QTableView*>("grdBody");
+    ASSERT_EQ(Rows(body), 2);
+    QTest::mouseClick(body->viewport(), Qt::LeftButton, {}, CellCenter(body, 1, 0));
     QTest::mouseClick(w->findChild<QPushButton*>("OKButton"), Qt::LeftButton);
   });
   mom::ObjectRef login = login_;
@@ -330,6 +349,152 @@ TEST_F(EcnDialogWidgetTest, EcnApplyChangeRefShowsTheWindowAndReturnsTheChoice) 
   EXPECT_EQ(ApplyDId, 0);
   EXPECT_EQ(SortSeq, 0);
   EXPECT_EQ(DocCode, "");
+}
+
+// Every caption shows whole with the fonts installed: its text fits its control, and
+// no other control covers any of it.
+TEST_F(EcnDialogWidgetTest, NoCaptionIsCutOrCovered) {
+  std::vector<QWidget*> others;
+  for (QWidget* w : dialog_->findChildren<QWidget*>())
+    if (w->isVisible() && (qobject_cast<QLineEdit*>(w) || qobject_cast<QAbstractButton*>(w) ||
+                           qobject_cast<QAbstractItemView*>(w) || qobject_cast<QLabel*>(w)))
+      others.push_back(w);
+  auto in_dialog = [this](QWidget* w, QRect r) { return QRect(w->mapTo(dialog_.get(), r.topLeft()), r.size()); };
+  int captions = 0;
+  for (QLabel* label : dialog_->findChildren<QLabel*>()) {
+    if (!label->isVisible() || label->text().isEmpty()) continue;
+    ++captions;
+    SCOPED_TRACE(label->text().toStdString());
+    QFontMetrics metrics = label->fontMetrics();
+    QSize text(metrics.horizontalAdvance(label->text()), metrics.height());
+    QRect room = label->contentsRect();
+    QRect drawn = QStyle::alignedRect(Qt::LeftToRight, label->alignment(), text, room);
+    EXPECT_TRUE(room.contains(drawn)) << "needs " << text.width() << "x" << text.height() << ", has "
+                                      << room.width() << "x" << room.height();
+    QRect drawn_in_dialog = in_dialog(label, drawn);
+    for (QWidget* other : others) {
+      if (other == label || other->isAncestorOf(label)) continue;
+      EXPECT_FALSE(drawn_in_dialog.intersects(in_dialog(other, other->rect())))
+          << "covered by " << other->objectName().toStdString();
+    }
+  }
+  EXPECT_EQ(captions, 6);  // four labels and the two date boxes' captions
+  for (QPushButton* button : {dialog_->cmdFilter(), dialog_->OKButton(), dialog_->CancelButton()})
+    EXPECT_LE(button->fontMetrics().horizontalAdvance(button->text()) + 12, button->width());
+  for (Grid g : {Grid::grdHead, Grid::grdBody}) {
+    QTableView* table = dialog_->grid(g);
+    QFontMetrics metrics(table->horizontalHeader()->font());
+    for (int c = 0; c < table->model()->columnCount(); ++c) {
+      QString header = HeaderText(table, c).trimmed();
+      EXPECT_LE(metrics.horizontalAdvance(header) + 6, table->columnWidth(c)) << header.toStdString();
+    }
+  }
+
+  // The message box keeps room for its title beside the title bar's buttons.
+  int width = 0, wanted = 0;
+  OnNextModal("MessageBox", [&](QWidget* w) {
+    width = w->width();
+    wanted = MessageBoxMinimumWidth(w->fontMetrics(), w->windowTitle());
+    static_cast<QMessageBox*>(w)->button(QMessageBox::Ok)->click();
+  });
+  dialog_->ShowMessage(kInputErrorText, kMessageTitle);
+  EXPECT_GE(width, wanted);
+  EXPECT_GE(wanted, 240);
+}
+
+bool HasIdeograph(const QString& text) {
+  for (QChar ch : text)
+    if (ch.unicode() >= 0x4E00 && ch.unicode() <= 0x9FFF) return true;
+  return false;
+}
+
+// Qt's own texts in the window (menus, the calendar) are Chinese.
+TEST_F(EcnDialogWidgetTest, QtsOwnTextsAreChinese) {
+  std::unique_ptr<QMenu> menu(Box(TextBox::txtSCode)->createStandardContextMenu());
+  int actions = 0;
+  for (QAction* action : menu->actions()) {
+    if (action->isSeparator()) continue;
+    ++actions;
+    EXPECT_TRUE(HasIdeograph(action->text())) << action->text().toStdString();
+  }
+  EXPECT_GE(actions, 5);
+  suite::CtlHeadItem* item = dialog_->dateBox(DateBox::txtSDate);
+  QTest::mouseClick(item->referButton(), Qt::LeftButton);
+  auto* calendar = item->findChild<QCalendarWidget*>("calendar");
+  ASSERT_NE(calendar, nullptr);
+  EXPECT_EQ(calendar->locale().language(), QLocale::Chinese);
+  EXPECT_EQ(calendar->locale().monthName(3), QString("三月"));
+  calendar->hide();
+}
+
+// Lines added to one head, many enough that filling them takes a while.
+void AddLines(ado::Connection& cn, int32_t apply_id, int count) {
+  cn.BeginTrans();
+  for (int first = 0; first < count; first += 500) {
+    std::string sql =
+        "insert into ecn_ecnapplydetail (ApplyDId, ApplyId, SortSeq, EcnType, NewFlag, Version, InvCode) values ";
+    for (int k = first; k < std::min(count, first + 500); ++k)
+      sql += std::string(k == first ? "" : ",") + "(" + std::to_string(100000 + k) + "," + std::to_string(apply_id) +
+             "," + std::to_string(k + 10) + ",2,'0','10','FG003')";
+    cn.Execute(sql);
+  }
+  cn.CommitTrans();
+}
+
+// While a grid fills, the rows so far are shown under a wait cursor, and what the user
+// clicks meanwhile is done once the fill is over.
+TEST_F(EcnDialogWidgetTest, AFillShowsItsRowsAndDoesTheClicksAfterwards) {
+  AddLines(*conn_, 7003, 3000);
+  struct Case {
+    const char* what;
+    std::function<void(EcnApplyChangeRefDialog&)> during_fill;
+    int32_t apply_d_id;
+    std::string doc_code;
+  };
+  const Case cases[] = {
+      {"a line, then confirm",
+       [](EcnApplyChangeRefDialog& d) {
+         QTableView* body = d.grid(Grid::grdBody);
+         QTest::mouseClick(body->viewport(), Qt::LeftButton, {}, CellCenter(body, 0, 1));
+         QTest::mouseClick(d.OKButton(), Qt::LeftButton);
+       },
+       7121, "ECN0003"},
+      {"cancel", [](EcnApplyChangeRefDialog& d) { QTest::mouseClick(d.CancelButton(), Qt::LeftButton); }, 0, ""},
+      {"the close box", [](EcnApplyChangeRefDialog& d) { d.close(); }, 0, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Reopen();
+    QTest::mouseClick(dialog_->cmdFilter(), Qt::LeftButton);
+    QTableView* head = dialog_->grid(Grid::grdHead);
+    QTableView* body = dialog_->grid(Grid::grdBody);
+    ASSERT_EQ(Rows(head), 3);
+    ASSERT_EQ(CellText(head, 2, 0), QString("ECN0003"));
+    bool busy = false, waiting = false;
+    int shown = -1;
+    size_t queued = 0;
+    QTimer::singleShot(0, [&] {
+      busy = form_->Busy();
+      waiting = QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::WaitCursor;
+      shown = Rows(body);
+      c.during_fill(*dialog_);
+      queued = dialog_->QueuedActions();
+      EXPECT_TRUE(dialog_->isVisible());
+    });
+    QTest::mouseClick(head->viewport(), Qt::LeftButton, {}, CellCenter(head, 2, 0));
+    EXPECT_TRUE(busy);
+    EXPECT_TRUE(waiting);
+    EXPECT_GE(shown, 1);
+    EXPECT_LT(shown, 3003);
+    EXPECT_GE(queued, 1u);
+    EXPECT_EQ(Rows(body), 3003);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    QTest::qWait(20);
+    EXPECT_FALSE(dialog_->isVisible());
+    EXPECT_EQ(dialog_->QueuedActions(), 0u);
+    EXPECT_EQ(dictionary_->Item("ApplyDId").ToI4(), c.apply_d_id);
+    EXPECT_EQ(dictionary_->Item("DocCode").ToString(), c.doc_code);
+  }
 }
 
 }  // namespace

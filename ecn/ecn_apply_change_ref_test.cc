@@ -594,7 +594,7 @@ TEST_F(EcnApplyChangeRefTest, WithoutADisplayTheCallFailsWithAClearError) {
     ADD_FAILURE() << "no error";
   } catch (const com::Error& e) {
     EXPECT_EQ(e.number(), com::kErrAutomation);
-    EXPECT_NE(e.description().find("no display"), std::string::npos) << e.description();
+    EXPECT_NE(e.description().find("没有可用的显示器"), std::string::npos) << e.description();
   }
   EXPECT_EQ(ApplyDId, 5);
 }

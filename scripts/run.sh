@@ -16,6 +16,9 @@ PACKAGES=(build-essential cmake ninja-build pkg-config libsqlite3-dev sqlite3 li
 PACKAGES+=(python3-dev pybind11-dev python3-pytest dpkg-dev file lintian)
 # The HTTP service (mom serve).
 PACKAGES+=(libcpp-httplib-dev)
+# Windows: Qt's own texts in Chinese, the X connection probe, and the X server of the
+# widget tests with its input extension.
+PACKAGES+=(qt6-translations-l10n libxcb1-dev xvfb libxtst-dev)
 
 install_packages() {
   local missing=()
@@ -38,14 +41,43 @@ build() {
   cmake --build --preset "$preset" -j "$(nproc)"
 }
 
+# What the run started, stopped when the script exits however it ends.
+PG_DIR="" XVFB_PID=""
+cleanup() {
+  if [[ -n $XVFB_PID ]]; then kill "$XVFB_PID" 2>/dev/null || true; fi
+  if [[ -n $PG_DIR ]]; then scripts/pg_cluster.sh stop "$PG_DIR"; rm -rf "$PG_DIR"; fi
+}
+trap cleanup EXIT
+
 # A private PostgreSQL cluster for the run, removed when the script exits.
 start_cluster() {
   PG_DIR=$(mktemp -d /tmp/mom-pg-XXXXXX)
   chmod 755 "$PG_DIR"
-  trap 'scripts/pg_cluster.sh stop "$PG_DIR"; rm -rf "$PG_DIR"' EXIT
   echo "== starting PostgreSQL in $PG_DIR"
   MOM_TEST_PG=$(scripts/pg_cluster.sh start "$PG_DIR")
   export MOM_TEST_PG
+}
+
+# An X server of its own for the widget tests that run on one (ecn_x11_tests), on
+# the first free display number, which it reports itself; killed when the script exits.
+start_x_server() {
+  local number_file
+  number_file=$(mktemp /tmp/mom-xvfb-XXXXXX)
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$number_file" 2>/dev/null &
+  XVFB_PID=$!
+  for _ in $(seq 100); do
+    [[ -s $number_file ]] && break
+    sleep 0.1
+  done
+  if [[ ! -s $number_file ]]; then
+    rm -f "$number_file"
+    echo "== Xvfb did not start" >&2
+    exit 1
+  fi
+  MOM_TEST_X_DISPLAY=":$(head -n1 "$number_file")"
+  rm -f "$number_file"
+  export MOM_TEST_X_DISPLAY
+  echo "== X server for the widget tests on $MOM_TEST_X_DISPLAY"
 }
 
 run_tests() {
@@ -135,6 +167,7 @@ case "${1:-}" in
   test)
     install_packages
     start_cluster
+    start_x_server
     build default
     run_tests default
     build asan
@@ -157,6 +190,7 @@ case "${1:-}" in
   bench)
     install_packages
     start_cluster
+    start_x_server
     build default
     MOM_REGISTRY="$PWD/build/default/bench-registry.reg" build/default/bin/mom_bench
     MOM_REGISTRY="$PWD/build/default/bench-registry.reg" build/default/bin/mom_serve_bench

@@ -101,6 +101,8 @@ void CtlHeadItem::PickDate() {
     calendar_ = new QCalendarWidget(this);
     calendar_->setWindowFlags(Qt::Popup);
     calendar_->setObjectName("calendar");
+    // A popup is a window of its own and inherits no language from the form.
+    calendar_->setLocale(locale());
     connect(calendar_, &QCalendarWidget::clicked, this, [this](QDate date) {
       calendar_->hide();
       editor_->setText(date.toString("yyyy-MM-dd"));

@@ -160,7 +160,6 @@ void Recordset::OpenRows(std::vector<ColumnInfo> columns, std::vector<std::vecto
   for (auto& values : rows) {
     values.resize(columns.size());
     Row r;
-    r.original = values;
     r.values = std::move(values);
     r.source_order = next_order_++;
     rows_.push_back(std::move(r));
@@ -275,7 +274,8 @@ void Recordset::AddNew() {
   FinishEdit();
   Row r;
   r.values.assign(fields_.items_.size(), com::Variant::Null());
-  r.original = r.values;
+  r.original_is_values = false;
+  r.original_is_null = true;
   r.source_order = next_order_++;
   r.changed = lock_type_ == adLockBatchOptimistic;
   rows_.push_back(std::move(r));
@@ -315,7 +315,10 @@ void Recordset::UpdateBatch() {
   FinishEdit();
   for (Row& r : rows_) {
     r.changed = false;
-    r.original = r.values;
+    r.original.clear();
+    r.original.shrink_to_fit();
+    r.original_is_values = true;
+    r.original_is_null = false;
   }
 }
 
@@ -326,7 +329,11 @@ const com::Variant& Recordset::CurrentValue(int32_t column) const {
 
 const com::Variant& Recordset::CurrentOriginal(int32_t column) const {
   RequireCurrent();
-  return rows_[static_cast<size_t>(position_)].original.at(static_cast<size_t>(column));
+  static const com::Variant null = com::Variant::Null();
+  const Row& r = rows_[static_cast<size_t>(position_)];
+  const com::Variant& value = r.values.at(static_cast<size_t>(column));
+  if (r.original_is_null) return null;
+  return r.original_is_values ? value : r.original[static_cast<size_t>(column)];
 }
 
 void Recordset::SetCurrentValue(int32_t column, com::Variant value) {
@@ -337,7 +344,12 @@ void Recordset::SetCurrentValue(int32_t column, com::Variant value) {
     editing_ = true;
   }
   if (lock_type_ == adLockBatchOptimistic) r.changed = true;
-  r.values.at(static_cast<size_t>(column)) = std::move(value);
+  com::Variant& slot = r.values.at(static_cast<size_t>(column));
+  if (r.original_is_values) {
+    r.original = r.values;  // the first change: the values as read are kept from now on
+    r.original_is_values = false;
+  }
+  slot = std::move(value);
 }
 
 }  // namespace ado

@@ -96,7 +96,11 @@ class Recordset final : public com::Object<IRecordset> {
 
   struct Row {
     std::vector<com::Variant> values;
+    // The values as read (or at the last UpdateBatch), kept apart only once the row is
+    // edited: a row nobody changes costs one set of values.
     std::vector<com::Variant> original;
+    bool original_is_values = true;  // unchanged since read: the originals are the values
+    bool original_is_null = false;   // added: every original value is Null
     uint64_t source_order = 0;
     bool changed = false;  // edited since read (batch marks)
   };

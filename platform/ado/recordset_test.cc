@@ -182,4 +182,37 @@ TEST_F(RecordsetTest, BatchEditsStayMarkedUntilUpdateBatch) {
   EXPECT_EQ((*plain)["name"].Value(), com::Variant("y"));
 }
 
+// The original value of a field through a row's life: as read, kept through edits and
+// a cancelled edit, Null for an added row, the new value after UpdateBatch.
+TEST_F(RecordsetTest, OriginalValuesFollowTheRowsLife) {
+  Rs rs = Query("select seq, name from T order by seq", ado::adLockBatchOptimistic);
+  auto original = [&] { return (*rs)["name"].OriginalValue(); };
+  EXPECT_EQ(original(), com::Variant("b"));  // read, never edited
+  (*rs)["name"].SetValue("z");
+  (*rs)["name"].SetValue("zz");
+  EXPECT_EQ(original(), com::Variant("b"));
+  EXPECT_EQ((*rs)["seq"].OriginalValue(), (*rs)["seq"].Value());  // an unedited field of an edited row
+  rs->MoveNext();
+  com::Variant second = original();
+  rs->MovePrevious();
+  EXPECT_EQ(original(), com::Variant("b"));
+  rs->UpdateBatch();
+  EXPECT_EQ(original(), com::Variant("zz"));
+  (*rs)["name"].SetValue("y");
+  rs->UpdateBatch();
+  EXPECT_EQ(original(), com::Variant("y"));
+  rs->MoveNext();
+  EXPECT_EQ(original(), second);
+
+  Rs plain = Query("select seq, name from T order by seq", ado::adLockOptimistic);
+  (*plain)["name"].SetValue("x");
+  plain->CancelUpdate();
+  EXPECT_EQ((*plain)["name"].Value(), com::Variant("b"));
+  EXPECT_EQ((*plain)["name"].OriginalValue(), com::Variant("b"));
+  plain->AddNew();
+  (*plain)["name"].SetValue("new");
+  EXPECT_TRUE((*plain)["name"].OriginalValue().is_null());
+  EXPECT_TRUE((*plain)["seq"].OriginalValue().is_null());
+}
+
 }  // namespace

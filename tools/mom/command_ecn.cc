@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cstdlib>
+#include <QGuiApplication>
 #include <nlohmann/json.hpp>
 
 #include "ecn/ecn_apply_change_ref.h"
@@ -9,6 +10,7 @@
 #include "platform/ado/connection.h"
 #include "platform/com/error.h"
 #include "platform/com/late_binding.h"
+#include "suite/qt_host.h"
 #include "tools/mom/commands.h"
 #include "tools/mom/component_host.h"
 #include "tools/mom/console_error.h"
@@ -53,6 +55,12 @@ int RunEcn(const Words& words, std::ostream& out) {
     int32_t ApplyDId = 0, SortSeq = 0, result = 0;
     std::string DocCode;
     if (screenshot.empty()) {
+      // A window nobody can see would wait for ever.
+      suite::EnsureGuiApplication();
+      if (!suite::PlatformShowsWindows())
+        throw com::Error(com::kErrAutomation,
+                         "无法显示窗口：图形平台“" + QGuiApplication::platformName().toStdString() +
+                             "”不在屏幕上显示窗口，对话框没有人能回答。请在桌面上运行，或用 --screenshot FILE 取图。");
       // As the suite's modules call it: clsMOM from the registry, late-bound.
       com::Ptr<com::IDispatch> mom = CreateClsMom();
       com::Variant a_login(login), a_type(ecn_type),

@@ -2,9 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
+#include <fstream>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -131,7 +136,77 @@ TEST_F(MomCliTest, EcnPicturesTheDialogOrFailsWithoutADisplay) {
 
   r = Mom("ecn " + Db(), "DISPLAY= WAYLAND_DISPLAY= QT_QPA_PLATFORM=");
   EXPECT_EQ(r.exit_code, 3);
-  EXPECT_NE(Json::parse(r.out)["error"]["description"].get<std::string>().find("no display"), std::string::npos);
+  EXPECT_NE(Json::parse(r.out)["error"]["description"].get<std::string>().find("没有可用的显示器"), std::string::npos);
+}
+
+// A port on the loopback that takes connections and never answers: an X display
+// that hangs.
+class SilentDisplay {
+ public:
+  SilentDisplay() {
+    fd_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    for (int n = 200; n < 300 && number_ < 0; ++n) {
+      sockaddr_in a{};
+      a.sin_family = AF_INET;
+      a.sin_port = htons(static_cast<uint16_t>(6000 + n));
+      a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+      if (bind(fd_, reinterpret_cast<sockaddr*>(&a), sizeof(a)) == 0 && listen(fd_, 8) == 0) number_ = n;
+    }
+  }
+  ~SilentDisplay() { close(fd_); }
+  SilentDisplay(const SilentDisplay&) = delete;
+  SilentDisplay& operator=(const SilentDisplay&) = delete;
+  std::string Name() const { return "127.0.0.1:" + std::to_string(number_); }
+
+ private:
+  int fd_ = -1;
+  int number_ = -1;
+};
+
+// Every way the window cannot be shown, or would wait for nobody, is an error of the
+// call (440, in Chinese) and the process ends normally.
+TEST_F(MomCliTest, EcnWithoutAUsableWindowFailsAndNeverWaits) {
+  Init();
+  SilentDisplay silent;
+  const std::string png = dir_.File("never.png");
+  struct Case {
+    std::string args, env, says;
+  };
+  const Case cases[] = {
+      {"", "DISPLAY= WAYLAND_DISPLAY= QT_QPA_PLATFORM=xcb", "没有设置 DISPLAY"},
+      {"", "DISPLAY=:4711 WAYLAND_DISPLAY= QT_QPA_PLATFORM=", "连接不上显示器“:4711”"},
+      {"", "DISPLAY=" + silent.Name() + " WAYLAND_DISPLAY= QT_QPA_PLATFORM=", "没有应答"},
+      {" --screenshot '" + png + "'", "DISPLAY=" + silent.Name() + " QT_QPA_PLATFORM=", "没有应答"},
+      {"", "QT_QPA_PLATFORM=nosuch", "找不到图形平台插件“nosuch”"},
+      {"", "QT_QPA_PLATFORM=offscreen", "不在屏幕上显示窗口"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.env + c.args);
+    auto started = std::chrono::steady_clock::now();
+    Run r = Mom("ecn " + Db() + c.args, c.env);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(20));
+    EXPECT_EQ(r.exit_code, 3) << r.out;
+    Json j = Json::parse(r.out);
+    EXPECT_EQ(j["error"]["number"], 440);
+    EXPECT_NE(j["error"]["description"].get<std::string>().find(c.says), std::string::npos) << r.out;
+  }
+  EXPECT_FALSE(std::ifstream(png).good());
+}
+
+// A picture taken where a handler fails ends with that error instead of a message box
+// that nobody answers.
+TEST_F(MomCliTest, EcnScreenshotEndsWithTheErrorOfAFailingHandler) {
+  Init();
+  ASSERT_EQ(Mom("sql " + Db() + " \"alter table ecn_ecnapply rename to ecn_gone\"").exit_code, 0);
+  const std::string png = dir_.File("failed.png");
+  auto started = std::chrono::steady_clock::now();
+  Run r = Mom("ecn " + Db() + " --screenshot '" + png + "'", "QT_QPA_PLATFORM=offscreen");
+  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(20));
+  EXPECT_EQ(r.exit_code, 3) << r.out;
+  Json j = Json::parse(r.out);
+  EXPECT_NE(j["error"]["number"], 0);
+  EXPECT_NE(j["error"]["description"].get<std::string>().find("ecn_ecnapply"), std::string::npos) << r.out;
+  EXPECT_FALSE(j.contains("result"));
 }
 
 TEST_F(MomCliTest, BadUsageExitsTwo) {
