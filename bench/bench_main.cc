@@ -26,9 +26,9 @@ class RatioReporter : public benchmark::ConsoleReporter {
       // A benchmark that failed measured nothing: its pair gets no ratio.
       if (run.error_occurred) continue;
       if (run.run_type == Run::RT_Iteration)
-        times_[run.benchmark_name()].push_back(run.GetAdjustedRealTime());
+        times_[PairName(run)].push_back(run.GetAdjustedRealTime());
       else if (run.aggregate_name == "median")  // what is left with --benchmark_report_aggregates_only
-        medians_[run.run_name.str()] = run.GetAdjustedRealTime();
+        medians_[PairName(run)] = run.GetAdjustedRealTime();
     }
     ConsoleReporter::ReportRuns(runs);
   }
@@ -57,6 +57,17 @@ class RatioReporter : public benchmark::ConsoleReporter {
   }
 
  private:
+  // The name without the run settings that the library appends ("/iterations:3",
+  // "/repeats:5", "/min_time:..."): a pair's two sides match on what they measure.
+  static std::string PairName(const Run& run) {
+    benchmark::BenchmarkName name = run.run_name;
+    name.min_time.clear();
+    name.min_warmup_time.clear();
+    name.iterations.clear();
+    name.repetitions.clear();
+    return name.str();
+  }
+
   std::map<std::string, double> Medians() const {
     std::map<std::string, double> medians = medians_;
     for (const auto& [name, times] : times_) medians.try_emplace(name, Median(times));
