@@ -498,3 +498,48 @@ TEST_F(EcnDialogWidgetTest, AFillShowsItsRowsAndDoesTheClicksAfterwards) {
 }
 
 }  // namespace
+
+// The grid's rows sit end to end in blocks: every row reads back whole and in its own
+// place across block ends, past a row longer than a block, and after a clear.
+TEST(GridRowsModelTest, RowsReadBackAcrossBlocksAndClears) {
+  using mom::ecn::GridRowsModel;
+  suite::EnsureGuiApplication();
+  GridRowsModel model;
+  model.SetColumns({{"A"}, {"B"}, {"C"}});
+  auto row_text = [](int r) {
+    return std::to_string(r) + "\t批次" + std::string(static_cast<size_t>(r % 97), 'x') + "\t" +
+           (r % 5 == 0 ? std::string() : "末" + std::to_string(r));
+  };
+  const std::string huge = "大\t" + std::string(200000, 'y') + "\tend";
+  struct Case {
+    const char* name;
+    int rows;
+    int huge_at;  // the row that gets the text longer than a block, or -1
+  };
+  const Case cases[] = {{"a few rows", 3, -1}, {"many blocks", 20000, -1}, {"a row longer than a block", 3000, 1500}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    model.Clear();
+    ASSERT_EQ(model.rowCount(), 0);
+    for (int r = 0; r < c.rows; ++r) model.Append(r == c.huge_at ? huge : row_text(r));
+    EXPECT_EQ(model.rowCount(), 0) << "pending rows are not shown before Flush";
+    EXPECT_EQ(model.PendingRows(), c.rows);
+    model.Flush();
+    ASSERT_EQ(model.rowCount(), c.rows);
+    for (int r = 0; r < c.rows; ++r) {
+      const std::string expected = r == c.huge_at ? huge : row_text(r);
+      std::string joined = model.Cell(r, 0).toStdString() + "\t" + model.Cell(r, 1).toStdString() + "\t" +
+                           model.Cell(r, 2).toStdString();
+      ASSERT_EQ(joined, expected) << "row " << r;
+    }
+    EXPECT_EQ(model.Cell(0, 3), QString()) << "past the row's last cell";
+    EXPECT_EQ(model.Cell(c.rows, 0), QString()) << "past the last row";
+    EXPECT_EQ(model.Cell(-1, 0), QString());
+  }
+  // Rows added after a flush follow the shown ones.
+  model.Append("next\t\t");
+  model.Flush();
+  EXPECT_EQ(model.rowCount(), 3001);
+  EXPECT_EQ(model.Cell(3000, 0), QString("next"));
+  EXPECT_EQ(model.Cell(2999, 0), QString("2999"));
+}

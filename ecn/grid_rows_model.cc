@@ -1,5 +1,7 @@
 #include "ecn/grid_rows_model.h"
 
+#include <algorithm>
+
 namespace mom::ecn {
 
 void GridRowsModel::SetColumns(std::vector<Column> columns) {
@@ -8,44 +10,65 @@ void GridRowsModel::SetColumns(std::vector<Column> columns) {
   endResetModel();
 }
 
+namespace {
+constexpr size_t kBlockBytes = 64 * 1024;
+}
+
 void GridRowsModel::Clear() {
-  pending_.clear();
-  if (rows_.empty()) return;
+  if (shown_ == 0) {
+    spans_.clear();
+    blocks_.clear();
+    return;
+  }
   beginResetModel();
-  rows_.clear();
-  rows_.shrink_to_fit();
+  spans_.clear();
+  spans_.shrink_to_fit();
+  blocks_.clear();
+  blocks_.shrink_to_fit();
+  shown_ = 0;
   endResetModel();
 }
 
-void GridRowsModel::Flush() {
-  if (pending_.empty()) return;
-  int first = static_cast<int>(rows_.size());
-  beginInsertRows(QModelIndex(), first, first + static_cast<int>(pending_.size()) - 1);
-  if (rows_.empty()) {
-    rows_.swap(pending_);
-  } else {
-    rows_.insert(rows_.end(), std::make_move_iterator(pending_.begin()), std::make_move_iterator(pending_.end()));
-    pending_.clear();
+void GridRowsModel::Append(std::string_view cells) {
+  if (blocks_.empty() || blocks_.back().capacity() - blocks_.back().size() < cells.size()) {
+    std::string block;
+    block.reserve(std::max(kBlockBytes, cells.size()));
+    blocks_.push_back(std::move(block));
   }
+  std::string& block = blocks_.back();
+  spans_.push_back(Span{static_cast<uint32_t>(blocks_.size() - 1), static_cast<uint32_t>(block.size()),
+                        static_cast<uint32_t>(cells.size())});
+  block.append(cells);  // within the capacity reserved: the texts already there stay put
+}
+
+void GridRowsModel::Flush() {
+  if (shown_ == spans_.size()) return;
+  beginInsertRows(QModelIndex(), static_cast<int>(shown_), static_cast<int>(spans_.size()) - 1);
+  shown_ = spans_.size();
   endInsertRows();
 }
 
+std::string_view GridRowsModel::Text(size_t row) const {
+  const Span& s = spans_[row];
+  return std::string_view(blocks_[s.block]).substr(s.offset, s.length);
+}
+
 QString GridRowsModel::Cell(int row, int column) const {
-  if (row < 0 || row >= static_cast<int>(rows_.size()) || column < 0) return {};
-  const std::string& text = rows_[static_cast<size_t>(row)];
+  if (row < 0 || static_cast<size_t>(row) >= shown_ || column < 0) return {};
+  std::string_view text = Text(static_cast<size_t>(row));
   size_t start = 0;
   for (int c = 0; c < column; ++c) {
     start = text.find('\t', start);
-    if (start == std::string::npos) return {};
+    if (start == std::string_view::npos) return {};
     ++start;
   }
   size_t end = text.find('\t', start);
-  if (end == std::string::npos) end = text.size();
+  if (end == std::string_view::npos) end = text.size();
   return QString::fromUtf8(text.data() + start, static_cast<qsizetype>(end - start));
 }
 
 int GridRowsModel::rowCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : static_cast<int>(rows_.size());
+  return parent.isValid() ? 0 : static_cast<int>(shown_);
 }
 
 int GridRowsModel::columnCount(const QModelIndex& parent) const {

@@ -95,6 +95,9 @@ com::Variant Fill(std::span<com::Variant> args) {
 
   com::Ptr<ado::Recordset> model = args[0].is_object() ? args[0].ToObject<ado::Recordset>() : nullptr;
   com::Ptr<ado::Recordset> rs = EmptyLike(model, targets);
+  size_t rows = 0;
+  for ([[maybe_unused]] pugi::xml_node row : doc.document_element().children(table.c_str())) ++rows;
+  rs->ReserveRows(rows);
   int row_number = 0;
   for (pugi::xml_node row : doc.document_element().children(table.c_str())) {
     ++row_number;

@@ -268,6 +268,8 @@ void Recordset::SetSort(std::string sort) {
   position_ = 0;
 }
 
+void Recordset::ReserveRows(size_t rows) { rows_.reserve(rows_.size() + rows); }
+
 void Recordset::AddNew() {
   RequireOpen();
   int64_t before = position_;

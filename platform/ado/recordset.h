@@ -78,6 +78,9 @@ class Recordset final : public com::Object<IRecordset> {
   const std::string& Sort() const { return sort_; }
   void SetSort(std::string sort);
 
+  // Room for `rows` more records before AddNew has to grow the set: a fill that knows
+  // its size keeps no spare rows.
+  void ReserveRows(size_t rows);
   void AddNew();
   void Update();
   void CancelUpdate();
@@ -99,10 +102,11 @@ class Recordset final : public com::Object<IRecordset> {
     // The values as read (or at the last UpdateBatch), kept apart only once the row is
     // edited: a row nobody changes costs one set of values.
     std::vector<com::Variant> original;
+    uint64_t source_order = 0;
+    // The flags last, side by side: a row is 64 bytes, not 72.
     bool original_is_values = true;  // unchanged since read: the originals are the values
     bool original_is_null = false;   // added: every original value is Null
-    uint64_t source_order = 0;
-    bool changed = false;  // edited since read (batch marks)
+    bool changed = false;            // edited since read (batch marks)
   };
 
   void RequireOpen() const;
