@@ -159,6 +159,48 @@ TEST_F(RecordsetTest, DisconnectedAddNew) {
   EXPECT_EQ(rs->fields().Count(), 3);  // appended fields stay for the next Open
 }
 
+// Making room for more rows moves the rows in memory: a pending add, an edit begun and
+// the values as read all survive it, whatever the set is doing at the time.
+TEST_F(RecordsetTest, ReservingRowsKeepsPendingAddsEditsAndOriginals) {
+  struct Case {
+    const char* name;
+    std::function<void(ado::Recordset&)> before;  // what is under way when rows are reserved
+    std::function<void(ado::Recordset&)> check;
+  };
+  const Case cases[] = {
+      {"a pending add",
+       [](ado::Recordset& rs) {
+         rs.AddNew();
+         rs["seq"].SetValue(int32_t{99});
+       },
+       [](ado::Recordset& rs) {
+         EXPECT_EQ(rs.EditMode(), ado::adEditAdd);
+         EXPECT_EQ(rs["seq"].Value().ToI4(), 99);
+         rs.Update();
+         EXPECT_EQ(rs.RecordCount(), 6);
+       }},
+      {"an edit begun",
+       [](ado::Recordset& rs) {
+         rs.SetAbsolutePosition(3);
+         rs["name"].SetValue("z");
+       },
+       [](ado::Recordset& rs) {
+         EXPECT_EQ(rs.AbsolutePosition(), 3);
+         EXPECT_EQ(rs["name"].Value().ToString(), "z");
+         EXPECT_EQ(rs["name"].OriginalValue().ToString(), "c");
+         rs.CancelUpdate();
+         EXPECT_EQ(rs["name"].Value().ToString(), "c");
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Rs rs = Query("select seq, name from T order by seq", ado::adLockBatchOptimistic);
+    c.before(*rs);
+    rs->ReserveRows(10000);
+    c.check(*rs);
+  }
+}
+
 TEST_F(RecordsetTest, BatchEditsStayMarkedUntilUpdateBatch) {
   Rs rs = Query("select seq, name from T order by seq", ado::adLockBatchOptimistic);
   (*rs)["name"].SetValue("z");
