@@ -103,10 +103,13 @@ class PostgresSession final : public Session {
   // Raises the error of a failed statement (or of the lost connection).
   [[noreturn]] void Fail(const Failure& f, std::string_view sql) {
     if (PQstatus(conn_) == CONNECTION_BAD) Broken(f.message);
-    if (f.sqlstate == "57014") throw Error(kErrQueryTimeout, Describe(kErrQueryTimeout), 0, std::string(sql));
+    // query_canceled: statement_timeout, on a slow statement or a lock wait alike.
+    if (f.sqlstate == "57014")
+      throw Error(kErrQueryTimeout, Describe(kErrQueryTimeout), 0, std::string(sql), f.sqlstate);
     // numeric_value_out_of_range: the procedures' quantity refusal among others.
-    if (f.sqlstate == "22003") throw Error(kErrDataOverflow, f.message, kNativeArithmeticOverflow, std::string(sql));
-    throw Error(kErrProvider, f.message, 0, std::string(sql));
+    if (f.sqlstate == "22003")
+      throw Error(kErrDataOverflow, f.message, kNativeArithmeticOverflow, std::string(sql), f.sqlstate);
+    throw Error(kErrProvider, f.message, 0, std::string(sql), f.sqlstate);
   }
 
   // Runs text with the simple protocol; raises on failure.
@@ -415,7 +418,8 @@ ExecuteResult PostgresSession::CallProcedure(std::string_view name, std::span<Bo
       if (wrap == kWrapTransaction) RollbackQuietly();
     }
     if (f.sqlstate == "42883" && f.context.empty() && f.message.find(function + "(") != std::string::npos)
-      throw Error(kErrProvider, "Could not find stored procedure '" + std::string(name) + "'.", 0, sql);
+      throw Error(kErrProvider, "Could not find stored procedure '" + std::string(name) + "'.", 0, sql,
+                  f.sqlstate);
     Fail(f, sql);
   };
 

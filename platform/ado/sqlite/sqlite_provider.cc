@@ -367,7 +367,7 @@ ExecuteResult SqliteSession::CallProcedure(std::string_view name, std::span<Boun
       UndoSavepoint(savepoint);
     const auto* error = dynamic_cast<const Error*>(&e);
     if (error && (error->number() == kErrQueryTimeout || error->number() == kErrDataOverflow)) throw;
-    if (error) throw Error(kErrProvider, e.what(), error->native_code(), error->sql());
+    if (error) throw Error(kErrProvider, e.what(), error->native_code(), error->sql(), error->sqlstate());
     Raise(kErrProvider, e.what());
   }
   deadline.Disarm();
