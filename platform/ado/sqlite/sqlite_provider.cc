@@ -1,3 +1,6 @@
+// The SQLite session: one class, over 400 lines, because its members share the handle,
+// the command deadline and the lock-wait state; the pieces without that state live
+// beside it (statement_cache, column_values, database_file, sql_functions).
 #include "platform/ado/sqlite/sqlite_provider.h"
 
 #include <sqlite3.h>
