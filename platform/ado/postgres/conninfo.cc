@@ -1,6 +1,7 @@
 // The libpq connection string for an ADO one.
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <optional>
 #include <string>
