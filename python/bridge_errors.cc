@@ -14,17 +14,19 @@ class Error(Exception):
     """An automation error.
 
     number and description as the automation layer reports them, source the object
-    that raised it (may be empty); native_code and sql, from the data layer, the
-    provider's own code and the statement that failed (else None).
+    that raised it (may be empty); native_code, sql and sqlstate, from the data
+    layer, the provider's own code, the statement that failed and PostgreSQL's
+    SQLSTATE (else None).
     """
 
-    def __init__(self, number, description, source="", native_code=None, sql=None):
+    def __init__(self, number, description, source="", native_code=None, sql=None, sqlstate=None):
         super().__init__(number, description)
         self.number = number
         self.description = description
         self.source = source
         self.native_code = native_code
         self.sql = sql
+        self.sqlstate = sqlstate
 
     def __str__(self):
         return f"{self.description} (error {self.number})"
@@ -61,8 +63,9 @@ void DefineErrors(py::module_& module) {
       if (pending) std::rethrow_exception(pending);
     } catch (const ado::Error& e) {
       py::handle type(g_error);
-      PyErr_SetObject(g_error, type(e.number(), e.description(), e.source(), e.native_code(),
-                                    e.sql().empty() ? py::object(py::none()) : py::object(py::str(e.sql())))
+      auto text_or_none = [](const std::string& s) { return s.empty() ? py::object(py::none()) : py::object(py::str(s)); };
+      PyErr_SetObject(g_error, type(e.number(), e.description(), e.source(), e.native_code(), text_or_none(e.sql()),
+                                    text_or_none(e.sqlstate()))
                                    .ptr());
     } catch (const com::Error& e) {
       py::handle type(g_error);

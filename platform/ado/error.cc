@@ -4,8 +4,11 @@
 
 namespace ado {
 
-Error::Error(int32_t number, std::string description, int native_code, std::string sql)
-    : com::Error(number, std::move(description)), native_code_(native_code), sql_(std::move(sql)) {}
+Error::Error(int32_t number, std::string description, int native_code, std::string sql, std::string sqlstate)
+    : com::Error(number, std::move(description)),
+      native_code_(native_code),
+      sql_(std::move(sql)),
+      sqlstate_(std::move(sqlstate)) {}
 
 Error::~Error() = default;
 

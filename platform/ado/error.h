@@ -1,7 +1,8 @@
 #pragma once
 // The data layer's error: an automation error (number and description, so that the
 // component's traps see it like any other) that also carries the provider's native
-// code and the SQL text that failed.
+// code (SQLite's extended result code), PostgreSQL's SQLSTATE and the SQL text that
+// failed.
 
 #include <string>
 
@@ -11,15 +12,20 @@ namespace ado {
 
 class Error : public com::Error {
  public:
-  Error(int32_t number, std::string description, int native_code = 0, std::string sql = {});
+  Error(int32_t number, std::string description, int native_code = 0, std::string sql = {},
+        std::string sqlstate = {});
   ~Error() override;
 
   int native_code() const { return native_code_; }
   const std::string& sql() const { return sql_; }
+  // The five characters PostgreSQL reports ("23505", "57014"); empty on SQLite and for
+  // the data layer's own refusals.
+  const std::string& sqlstate() const { return sqlstate_; }
 
  private:
   int native_code_;
   std::string sql_;
+  std::string sqlstate_;
 };
 
 // Numbers the data layer raises with.

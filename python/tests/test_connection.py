@@ -125,6 +125,21 @@ def test_data_layer_errors_carry_the_provider_code_and_statement(conn):
     assert "no_such_table" in str(e)
 
 
+def test_a_unique_violation_carries_the_providers_own_code(conn, sample):
+    conn.Execute("create table uniq_probe (k int primary key)")
+    conn.Execute("insert into uniq_probe (k) values (1)")
+    with pytest.raises(mom.Error) as raised:
+        conn.Execute("insert into uniq_probe (k) values (1)")
+    e = raised.value
+    assert e.number == -2147467259
+    if sample.startswith("Provider=SQLite"):
+        assert e.native_code == 1555  # SQLITE_CONSTRAINT_PRIMARYKEY
+        assert e.sqlstate is None
+    else:
+        assert e.sqlstate == "23505"
+    assert "uniq_probe" in e.sql
+
+
 def test_a_closed_connection_refuses_work():
     conn = mom.Connection()
     with pytest.raises(mom.Error) as raised:

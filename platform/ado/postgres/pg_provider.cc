@@ -1,12 +1,13 @@
+// The PostgreSQL session: one class, near 500 lines, because its members share the
+// connection's state (lost or not, the statement timeout, the prepared and translated
+// statements); the pieces without that state live beside it (pipeline, pg_result,
+// statement_words, conninfo).
 #include "platform/ado/postgres/pg_provider.h"
 
 #include <libpq-fe.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <charconv>
 #include <climits>
-#include <cstdlib>
 #include <functional>
 #include <optional>
 #include <string>
@@ -15,11 +16,13 @@
 #include <vector>
 
 #include "platform/ado/error.h"
-#include "platform/ado/materialized_rows.h"
 #include "platform/ado/numeric_rules.h"
 #include "platform/ado/postgres/dialect.h"
+#include "platform/ado/postgres/pg_result.h"
 #include "platform/ado/postgres/pg_values.h"
+#include "platform/ado/postgres/pipeline.h"
 #include "platform/ado/postgres/prepared_cache.h"
+#include "platform/ado/postgres/statement_words.h"
 #include "platform/ado/text.h"
 #include "platform/ado/tsql/select_items.h"
 
@@ -32,138 +35,14 @@ constexpr size_t kPreparedCapacity = 256;  // texts remembered (named or seen on
 constexpr size_t kDeallocateBatch = 16;     // evicted statements dropped together
 constexpr size_t kTranslationCapacity = 512;
 
-struct ResultDeleter {
-  void operator()(PGresult* r) const { PQclear(r); }
-};
-using ResultPtr = std::unique_ptr<PGresult, ResultDeleter>;
-
 struct ConnectionCloser {
   void operator()(PGconn* c) const { PQfinish(c); }
 };
 using ConnectionPtr = std::unique_ptr<PGconn, ConnectionCloser>;
 
-std::string TrimMessage(std::string_view text) {
-  while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.remove_suffix(1);
-  return std::string(text);
-}
-
 bool HasUpper(std::string_view s) {
   return std::any_of(s.begin(), s.end(), [](char c) { return c >= 'A' && c <= 'Z'; });
 }
-
-// A server's (or libpq's) verdict on one statement.
-struct Failure {
-  std::string sqlstate;
-  std::string message;  // the primary message
-  std::string context;
-};
-
-Failure FailureOf(const PGresult* r, PGconn* conn) {
-  Failure f;
-  auto field = [r](int code) {
-    const char* v = r ? PQresultErrorField(r, code) : nullptr;
-    return std::string(v ? v : "");
-  };
-  f.sqlstate = field(PG_DIAG_SQLSTATE);
-  f.message = field(PG_DIAG_MESSAGE_PRIMARY);
-  f.context = field(PG_DIAG_CONTEXT);
-  if (f.message.empty()) f.message = TrimMessage(r ? PQresultErrorMessage(r) : "");
-  if (f.message.empty()) f.message = TrimMessage(PQerrorMessage(conn));
-  if (f.message.empty()) f.message = "The PostgreSQL server reported an error without a message.";
-  return f;
-}
-
-// What the statements of one call produced.
-struct Outcome {
-  std::unique_ptr<MaterializedRows> rows;
-  bool wrote = false;
-  int64_t affected = 0;
-};
-
-std::unique_ptr<MaterializedRows> Materialize(const PGresult* r) {
-  int ncols = PQnfields(r), nrows = PQntuples(r);
-  std::vector<ColumnInfo> columns;
-  std::vector<unsigned> oids;
-  columns.reserve(static_cast<size_t>(ncols));
-  for (int c = 0; c < ncols; ++c) {
-    oids.push_back(PQftype(r, c));
-    columns.push_back(DescribeColumn(PQfname(r, c), oids.back(), PQfmod(r, c)));
-  }
-  std::vector<std::vector<com::Variant>> rows;
-  rows.reserve(static_cast<size_t>(nrows));
-  for (int k = 0; k < nrows; ++k) {
-    std::vector<com::Variant> row;
-    row.reserve(static_cast<size_t>(ncols));
-    for (int c = 0; c < ncols; ++c) {
-      if (PQgetisnull(r, k, c)) {
-        row.push_back(com::Variant::Null());
-        continue;
-      }
-      std::string_view text(PQgetvalue(r, k, c), static_cast<size_t>(PQgetlength(r, k, c)));
-      row.push_back(ReadValue(text, oids[static_cast<size_t>(c)], columns[static_cast<size_t>(c)]));
-    }
-    rows.push_back(std::move(row));
-  }
-  return std::make_unique<MaterializedRows>(std::move(columns), std::move(rows));
-}
-
-// Takes one result of a statement into `out`: the first row result when `keep_rows`,
-// the rows a write changed.
-void Absorb(const PGresult* r, bool keep_rows, Outcome& out) {
-  ExecStatusType status = PQresultStatus(r);
-  if (status == PGRES_TUPLES_OK) {
-    if (keep_rows && !out.rows) out.rows = Materialize(r);
-    return;
-  }
-  if (status != PGRES_COMMAND_OK) return;
-  std::string_view command = PQcmdStatus(const_cast<PGresult*>(r));
-  static constexpr std::string_view kQuiet[] = {"BEGIN", "COMMIT", "ROLLBACK", "SAVEPOINT", "RELEASE",
-                                                "SET",   "SHOW",   "DEALLOCATE", "FETCH", "CLOSE CURSOR"};
-  for (std::string_view q : kQuiet)
-    if (command.substr(0, q.size()) == q) return;
-  out.wrote = true;
-  std::string_view tuples = PQcmdTuples(const_cast<PGresult*>(r));
-  int64_t n = 0;
-  std::from_chars(tuples.data(), tuples.data() + tuples.size(), n);
-  out.affected += n;
-}
-
-// Texts worth preparing: plannable statements.
-// The statement's first word.
-std::string_view LeadingWord(std::string_view sql) {
-  size_t i = 0;
-  while (i < sql.size() && (sql[i] == ' ' || sql[i] == '\t' || sql[i] == '\n' || sql[i] == '\r' || sql[i] == '('))
-    ++i;
-  size_t j = i;
-  while (j < sql.size() && ((sql[j] >= 'a' && sql[j] <= 'z') || (sql[j] >= 'A' && sql[j] <= 'Z'))) ++j;
-  return sql.substr(i, j - i);
-}
-
-bool Preparable(std::string_view sql) {
-  std::string_view word = LeadingWord(sql);
-  for (std::string_view w : {"select", "insert", "update", "delete", "with", "values"})
-    if (EqualsIgnoreCase(word, w)) return true;
-  return false;
-}
-
-// A caller's own savepoints and transaction statements: wrapping them in the
-// statement savepoint would undo their effect when that savepoint is released.
-bool TransactionControl(std::string_view sql) {
-  std::string_view word = LeadingWord(sql);
-  for (std::string_view w : {"savepoint", "release", "rollback", "commit", "begin", "start", "end", "abort"})
-    if (EqualsIgnoreCase(word, w)) return true;
-  return false;
-}
-
-// One query of a pipeline.
-struct PipeItem {
-  enum Kind { kText, kPrepare, kPrepared } kind = kText;
-  std::string sql;   // text (kText, kPrepare)
-  std::string name;  // statement name (kPrepare, kPrepared)
-  const std::vector<const char*>* values = nullptr;
-  const std::vector<::Oid>* types = nullptr;  // kText only; null: all untyped
-  std::function<void(const PGresult*)> sink;  // results of a successful query
-};
 
 class PostgresSession final : public Session {
  public:
@@ -224,10 +103,13 @@ class PostgresSession final : public Session {
   // Raises the error of a failed statement (or of the lost connection).
   [[noreturn]] void Fail(const Failure& f, std::string_view sql) {
     if (PQstatus(conn_) == CONNECTION_BAD) Broken(f.message);
-    if (f.sqlstate == "57014") throw Error(kErrQueryTimeout, Describe(kErrQueryTimeout), 0, std::string(sql));
+    // query_canceled: statement_timeout, on a slow statement or a lock wait alike.
+    if (f.sqlstate == "57014")
+      throw Error(kErrQueryTimeout, Describe(kErrQueryTimeout), 0, std::string(sql), f.sqlstate);
     // numeric_value_out_of_range: the procedures' quantity refusal among others.
-    if (f.sqlstate == "22003") throw Error(kErrDataOverflow, f.message, kNativeArithmeticOverflow, std::string(sql));
-    throw Error(kErrProvider, f.message, 0, std::string(sql));
+    if (f.sqlstate == "22003")
+      throw Error(kErrDataOverflow, f.message, kNativeArithmeticOverflow, std::string(sql), f.sqlstate);
+    throw Error(kErrProvider, f.message, 0, std::string(sql), f.sqlstate);
   }
 
   // Runs text with the simple protocol; raises on failure.
@@ -279,70 +161,9 @@ class PostgresSession final : public Session {
   int Pipeline(std::vector<PipeItem>& items, Failure* failure) {
     CheckUsable();
     FlushEvicted();
-    if (!PQenterPipelineMode(conn_)) Broken();
-    bool sent = true;
-    for (PipeItem& item : items) {
-      int n = item.values ? static_cast<int>(item.values->size()) : 0;
-      const char* const* values = item.values && n > 0 ? item.values->data() : nullptr;
-      switch (item.kind) {
-        case PipeItem::kText:
-          sent = PQsendQueryParams(conn_, item.sql.c_str(), n, item.types ? item.types->data() : nullptr, values,
-                                   nullptr, nullptr, 0) == 1;
-          break;
-        case PipeItem::kPrepare:
-          sent = PQsendPrepare(conn_, item.name.c_str(), item.sql.c_str(), 0, nullptr) == 1;
-          break;
-        case PipeItem::kPrepared:
-          sent = PQsendQueryPrepared(conn_, item.name.c_str(), n, values, nullptr, nullptr, 0) == 1;
-          break;
-      }
-      if (!sent) break;
-    }
-    if (sent) sent = PQpipelineSync(conn_) == 1;
-    if (!sent) {
-      std::string message = TrimMessage(PQerrorMessage(conn_));
-      PQexitPipelineMode(conn_);
-      if (PQstatus(conn_) == CONNECTION_BAD) Broken(message);
-      // The pipeline cannot be trusted any more: leave it to the server's end.
-      Broken(message);
-    }
-
-    int failed = -1;
-    for (size_t k = 0; k < items.size() && PQstatus(conn_) != CONNECTION_BAD; ++k) {
-      while (PGresult* r = PQgetResult(conn_)) {
-        ResultPtr result(r);
-        ExecStatusType status = PQresultStatus(r);
-        if (status == PGRES_FATAL_ERROR || status == PGRES_BAD_RESPONSE) {
-          if (failed < 0) {
-            failed = static_cast<int>(k);
-            *failure = FailureOf(r, conn_);
-          }
-        } else if (status != PGRES_PIPELINE_ABORTED && failed < 0 && items[k].sink) {
-          items[k].sink(r);
-        }
-        if (PQstatus(conn_) == CONNECTION_BAD) break;
-      }
-    }
-    // The sync point.
-    for (int nulls = 0; PQstatus(conn_) != CONNECTION_BAD;) {
-      PGresult* r = PQgetResult(conn_);
-      if (!r) {
-        if (++nulls > 3) {
-          PQexitPipelineMode(conn_);
-          Broken("The PostgreSQL server's replies were out of step with the requests.");
-        }
-        continue;
-      }
-      ExecStatusType status = PQresultStatus(r);
-      PQclear(r);
-      if (status == PGRES_PIPELINE_SYNC) break;
-    }
-    if (PQstatus(conn_) == CONNECTION_BAD) {
-      std::string message = failed >= 0 ? failure->message : std::string();
-      PQexitPipelineMode(conn_);
-      Broken(message);
-    }
-    if (!PQexitPipelineMode(conn_)) Broken();
+    std::optional<std::string> lost;
+    int failed = RunPipeline(conn_, items, failure, &lost);
+    if (lost) Broken(*lost);
     return failed;
   }
 
@@ -597,7 +418,8 @@ ExecuteResult PostgresSession::CallProcedure(std::string_view name, std::span<Bo
       if (wrap == kWrapTransaction) RollbackQuietly();
     }
     if (f.sqlstate == "42883" && f.context.empty() && f.message.find(function + "(") != std::string::npos)
-      throw Error(kErrProvider, "Could not find stored procedure '" + std::string(name) + "'.", 0, sql);
+      throw Error(kErrProvider, "Could not find stored procedure '" + std::string(name) + "'.", 0, sql,
+                  f.sqlstate);
     Fail(f, sql);
   };
 
@@ -664,73 +486,7 @@ ExecuteResult PostgresSession::CallProcedure(std::string_view name, std::span<Bo
   return result;
 }
 
-// libpq's quoting of a connection-string value.
-std::string Quote(std::string_view value) {
-  std::string out = "'";
-  for (char c : value) {
-    if (c == '\'' || c == '\\') out += '\\';
-    out += c;
-  }
-  return out + "'";
-}
-
-std::optional<std::string> FirstOf(const ConnectionString& cs, std::initializer_list<std::string_view> keys) {
-  for (std::string_view k : keys)
-    if (auto v = cs.Get(k); v && !TrimBlanks(*v).empty()) return std::string(TrimBlanks(*v));
-  return std::nullopt;
-}
-
-// The name of the local time zone, so that the server's local times are the client's.
-std::optional<std::string> LocalZone() {
-  std::string zone;
-  if (const char* tz = std::getenv("TZ"); tz && *tz) {
-    zone = tz[0] == ':' ? tz + 1 : tz;
-  } else {
-    char buf[512];
-    ssize_t n = readlink("/etc/localtime", buf, sizeof buf - 1);
-    if (n <= 0) return std::nullopt;
-    std::string target(buf, static_cast<size_t>(n));
-    size_t at = target.find("zoneinfo/");
-    if (at == std::string::npos) return std::nullopt;
-    zone = target.substr(at + 9);
-  }
-  if (zone.empty() || zone[0] == '/') return std::nullopt;
-  for (char c : zone)
-    if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '/' || c == '_' ||
-          c == '-' || c == '+'))
-      return std::nullopt;
-  return zone;
-}
-
 }  // namespace
-
-std::string ConnInfo(const ConnectionString& cs, int32_t connection_timeout_s) {
-  std::string info;
-  auto add = [&info](std::string_view key, std::string_view value) {
-    if (!info.empty()) info += ' ';
-    info.append(key).append("=").append(Quote(value));
-  };
-  std::optional<std::string> port = FirstOf(cs, {"Port"});
-  if (auto host = FirstOf(cs, {"Host", "Server", "Data Source", "Address"})) {
-    size_t comma = host->find(',');
-    if ((*host)[0] != '/' && comma != std::string::npos) {  // "host,port" as SQL Server writes it
-      if (!port) port = std::string(TrimBlanks(host->substr(comma + 1)));
-      host->resize(comma);
-    }
-    add("host", *host);
-  }
-  if (port) add("port", *port);
-  if (auto db = FirstOf(cs, {"Database", "Initial Catalog"})) add("dbname", *db);
-  if (auto user = FirstOf(cs, {"User ID", "UID", "User", "User Name"})) add("user", *user);
-  if (auto password = cs.Get("Password") ? cs.Get("Password") : cs.Get("PWD")) add("password", *password);
-  if (connection_timeout_s > 0) add("connect_timeout", std::to_string(std::max(connection_timeout_s, 2)));
-  add("client_encoding", "UTF8");
-  add("application_name", "mom");
-  std::string options = "-c DateStyle=ISO,YMD -c IntervalStyle=postgres -c extra_float_digits=1";
-  if (auto zone = LocalZone()) options += " -c TimeZone=" + *zone;
-  add("options", options);
-  return info;
-}
 
 std::unique_ptr<Session> OpenPostgresSession(const ConnectionString& cs, int32_t connection_timeout_s) {
   std::string info = ConnInfo(cs, connection_timeout_s);

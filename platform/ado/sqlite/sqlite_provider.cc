@@ -1,3 +1,6 @@
+// The SQLite session: one class, over 400 lines, because its members share the handle,
+// the command deadline and the lock-wait state; the pieces without that state live
+// beside it (statement_cache, column_values, database_file, sql_functions).
 #include "platform/ado/sqlite/sqlite_provider.h"
 
 #include <sqlite3.h>
@@ -367,7 +370,7 @@ ExecuteResult SqliteSession::CallProcedure(std::string_view name, std::span<Boun
       UndoSavepoint(savepoint);
     const auto* error = dynamic_cast<const Error*>(&e);
     if (error && (error->number() == kErrQueryTimeout || error->number() == kErrDataOverflow)) throw;
-    if (error) throw Error(kErrProvider, e.what(), error->native_code(), error->sql());
+    if (error) throw Error(kErrProvider, e.what(), error->native_code(), error->sql(), error->sqlstate());
     Raise(kErrProvider, e.what());
   }
   deadline.Disarm();
