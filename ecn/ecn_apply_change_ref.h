@@ -18,9 +18,15 @@ int32_t EcnApplyChangeRef(ObjectRef& ClsLogin, int16_t EcnType, ConnectionRef& c
                           std::string& DocCode, int32_t& SortSeq);
 
 // The same with the modal show given: it loads the dialog and returns when the dialog
-// has been unloaded. The default shows the Qt window (ecn_apply_change_ref_dialog.h).
+// has been unloaded. The overload above shows the window installed below.
 using ShowModal = std::function<void(frmEcnApplyChangeRef& form)>;
 int32_t EcnApplyChangeRef(ObjectRef& ClsLogin, int16_t EcnType, ConnectionRef& cn, int32_t& ApplyDId,
                           std::string& DocCode, int32_t& SortSeq, const ShowModal& show);
+
+// The window the overload without `show` shows. What links the Qt window installs it as
+// it loads (ecn/ecn_window_install.cc), so that the logic here builds without a toolkit;
+// with none installed the call raises com::Error (kErrAutomation).
+using ShowWindow = void (*)(frmEcnApplyChangeRef& form);
+void InstallEcnApplyChangeRefWindow(ShowWindow show);
 
 }  // namespace mom::ecn

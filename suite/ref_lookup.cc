@@ -1,6 +1,9 @@
 #include "suite/ref_lookup.h"
 
+#include <atomic>
+
 #include "platform/ado/connection.h"
+#include "platform/com/error.h"
 #include "platform/com/error_info.h"
 #include "platform/com/late_binding.h"
 #include "platform/com/status.h"
@@ -22,7 +25,12 @@ std::vector<std::string> SplitCaptions(const std::string& captions) {
   return out;
 }
 
+// Set once, as the library with the window loads, before any call.
+constinit std::atomic<ChooseRow> installed_window{nullptr};
+
 }  // namespace
+
+void InstallRefLookupWindow(ChooseRow choose) { installed_window.store(choose); }
 
 std::string ArchiveSql(const std::string& archive) {
   if (archive == "Person") return "select cPersonCode, cPersonName, cDepName from Person order by cPersonCode";
@@ -119,7 +127,10 @@ com::HResult RefLookup::ShowRef() {
   return com::GuardCall([&] {
     model_.Pick(-1);
     if (!prepared_) return;
-    model_.Pick(ChooseWithDialog(model_, title_));
+    ChooseRow choose = installed_window.load();
+    if (!choose)
+      throw com::Error(com::kErrAutomation, "无法显示窗口：本程序构建时没有带窗口（图形界面），参照无法显示。");
+    model_.Pick(choose(model_, title_));
   });
 }
 

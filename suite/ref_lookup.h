@@ -1,6 +1,6 @@
 #pragma once
 // RefLookup: the rows of a lookup (the model, free of any toolkit) and the class that
-// serves IRefLookup, showing them in the Qt picking dialog.
+// serves IRefLookup, showing them in the picking window installed.
 
 #include <string>
 #include <vector>
@@ -38,8 +38,11 @@ class RefLookupModel {
   int32_t picked_ = -1;
 };
 
-// The Qt picking dialog (ref_lookup_dialog.cc): the row chosen (0-based) or -1.
-int32_t ChooseWithDialog(const RefLookupModel& model, const std::string& title);
+// The picking window ShowRef shows: the row chosen (0-based) or -1. What links the Qt
+// dialog (ref_lookup_dialog.h) installs it as it loads (suite/window_install.cc), so that
+// the servers here build without a toolkit; with none installed ShowRef fails.
+using ChooseRow = int32_t (*)(const RefLookupModel& model, const std::string& title);
+void InstallRefLookupWindow(ChooseRow choose);
 
 class RefLookup : public com::Object<IRefLookup> {
  public:

@@ -1,5 +1,4 @@
-// The picking dialog of RefLookup: the rows in a table, picked with OK, Enter or a
-// double click.
+#include "suite/ref_lookup_dialog.h"
 
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -9,7 +8,6 @@
 #include <QVBoxLayout>
 
 #include "suite/qt_host.h"
-#include "suite/ref_lookup.h"
 
 namespace suite {
 
