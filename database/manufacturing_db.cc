@@ -14,6 +14,7 @@
 
 #include "database/idempotency_table.h"
 #include "database/postgres_database.h"
+#include "database/quantity_journal.h"
 
 // Generated from schema.sql and sample.sql.
 const char* MomDatabaseSchemaText();
@@ -86,7 +87,8 @@ void CreateDatabase(const std::string& path, bool with_sample, bool overwrite) {
 }
 
 const char* SchemaSql() {
-  static const std::string text = std::string(MomDatabaseSchemaText()) + IdempotencyKeysSql();
+  static const std::string text =
+      std::string(MomDatabaseSchemaText()) + IdempotencyKeysSql() + QuantityJournalSql();
   return text.c_str();
 }
 const char* SampleSql() { return MomDatabaseSampleText(); }

@@ -11,6 +11,7 @@
 #include "platform/ado/numeric_rules.h"
 #include "platform/ado/sqlite/date_text.h"
 #include "platform/ado/sqlite/dialect.h"
+#include "platform/ado/sqlite/session_identity.h"
 
 namespace ado::sqlite {
 
@@ -89,6 +90,22 @@ void QuantityFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
   }
 }
 
+void SessionUserFunction(sqlite3_context* ctx, int, sqlite3_value**) {
+  try {
+    ResultText(ctx, SessionUserName());
+  } catch (const std::exception&) {
+    sqlite3_result_error_nomem(ctx);
+  }
+}
+
+void ApplicationNameFunction(sqlite3_context* ctx, int, sqlite3_value**) {
+  try {
+    ResultText(ctx, ApplicationName());
+  } catch (const std::exception&) {
+    sqlite3_result_error_nomem(ctx);
+  }
+}
+
 }  // namespace
 
 int RegisterFunctions(sqlite3* db) {
@@ -104,8 +121,15 @@ int RegisterFunctions(sqlite3* db) {
   rc = sqlite3_create_function_v2(db, quantity.c_str(), 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS,
                                   nullptr, &QuantityFunction, nullptr, nullptr, nullptr);
   if (rc != SQLITE_OK) return rc;
-  return sqlite3_create_function_v2(db, now.c_str(), 0, SQLITE_UTF8, nullptr, &CurrentTimeFunction, nullptr,
-                                    nullptr, nullptr);
+  rc = sqlite3_create_function_v2(db, now.c_str(), 0, SQLITE_UTF8, nullptr, &CurrentTimeFunction, nullptr,
+                                  nullptr, nullptr);
+  if (rc != SQLITE_OK) return rc;
+  std::string user(kSessionUserFunction), application(kApplicationNameFunction);
+  rc = sqlite3_create_function_v2(db, user.c_str(), 0, SQLITE_UTF8, nullptr, &SessionUserFunction, nullptr,
+                                  nullptr, nullptr);
+  if (rc != SQLITE_OK) return rc;
+  return sqlite3_create_function_v2(db, application.c_str(), 0, SQLITE_UTF8, nullptr, &ApplicationNameFunction,
+                                    nullptr, nullptr, nullptr);
 }
 
 }  // namespace ado::sqlite
