@@ -189,7 +189,11 @@ std::string Documents(ado::Connection& connection, const CounterDrift& d) {
 
 }  // namespace
 
-std::string VersionToken(int64_t version) { return ado::sqlite::MoneyText(version); }
+std::string VersionToken(int64_t version) {
+  std::string token = ado::sqlite::MoneyText(version);
+  while (!token.empty() && token.back() == ' ') token.pop_back();
+  return token;
+}
 
 std::vector<JournalEntry> ReadJournal(ado::Connection& connection, const JournalSelection& selection) {
   RequireQuantityJournal(connection);

@@ -79,7 +79,7 @@ struct VerifyReport {
 // kErrNoQuantityJournal for a database without the journal.
 VerifyReport VerifyJournal(ado::Connection& connection);
 
-// The row's token as the component reads it ("0.2001"), for showing a version.
+// The row's token as the component reads it, without its trailing blanks ("0.2001").
 std::string VersionToken(int64_t version);
 
 }  // namespace database
