@@ -363,7 +363,13 @@ std::map<std::string, std::string> Side::Contents(const std::vector<TableShape>&
     std::string sql = "select ";
     for (size_t i = 0; i < shape.columns.size(); ++i) sql += (i ? ", " : "") + shape.columns[i];
     sql += " from " + shape.name;
-    if (!shape.key.empty()) sql += " order by " + shape.key;
+    // The journal's rows by counter: where the component's own statements read rows in
+    // no set order (the last operations of a line), the two databases write the same
+    // changes to different counters in a different order, each counter's in the same.
+    if (shape.name == kJournalTable)
+      sql += " order by TableName, RowKey, ColumnName, JournalId";
+    else if (!shape.key.empty())
+      sql += " order by " + shape.key;
     com::Ptr<ado::Recordset> rs = ado::Recordset::Create();
     rs->SetCursorLocation(ado::adUseClient);
     rs->Open(sql, conn_.get());

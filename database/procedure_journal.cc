@@ -25,7 +25,7 @@ bool KeepsQuantityJournal(ado::ProcedureContext& db) {
 
 void JournalQuantity(ado::ProcedureContext& db, const QuantityChange& change) {
   static const std::string sql = std::string(kJournalColumns) + "VALUES (" + kStamp +
-                                 ", ?, ?, ?, ?, ?, ?, ?, mom_quantity(? - coalesce(?, 0)), ?, "
+                                 ", ?, ?, ?, ?, ?, ?, ?, round(? - coalesce(?, 0), 6), ?, "
                                  "(SELECT value FROM sys_rowversion))";
   db.Exec(sql, {com::Variant(change.procedure), Optional(change.type_code), com::Variant(change.table),
                 com::Variant(change.row), com::Variant(change.column), Optional(change.before),

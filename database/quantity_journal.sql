@@ -43,7 +43,7 @@ BEGIN
                               QtyBefore, QtyAfter, QtyChange, KrtsBefore, KrtsAfter)
   VALUES (strftime('%Y-%m-%d %H:%M:%f', 'now'), mom_session_user(), mom_application_name(), 'CreditAtoNetDemand',
           NULL, 'mps_netdemand', NEW.DemandId, 'crdqty', OLD.crdqty, NEW.crdqty,
-          mom_quantity(NEW.crdqty - OLD.crdqty), OLD.Krts,
+          round(NEW.crdqty - OLD.crdqty, 6), OLD.Krts,
           CASE WHEN (SELECT Krts FROM mps_netdemand WHERE DemandId = NEW.DemandId) IS NOT OLD.Krts
                THEN (SELECT Krts FROM mps_netdemand WHERE DemandId = NEW.DemandId)
                ELSE (SELECT value + 1 FROM sys_rowversion) END);
