@@ -2,11 +2,13 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <stdexcept>
 #include <string_view>
 
 #include "database/postgres_database.h"
 #include "platform/ado/connection.h"
+#include "platform/ado/recordset.h"
 
 namespace mom_bench {
 namespace {
