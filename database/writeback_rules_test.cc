@@ -107,7 +107,7 @@ struct Scenario {
 };
 
 Scenario Make(std::string what, std::string setup, com::Variant type, com::Variant id, com::Variant change,
-                int32_t expected = 0) {
+              int32_t expected = 0) {
   Scenario s;
   s.what = std::move(what);
   s.setup = std::move(setup);
