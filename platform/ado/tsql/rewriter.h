@@ -61,6 +61,7 @@ class Rewriter {
   // not support (IDENTITY with a seed other than 1, a parameter ?0, ...).
   Rewriter(std::string_view sql, DialectHooks& hooks);
 
+  // The one walk of the text; call it once.
   Rewritten Run();
 
   // For the hooks.
