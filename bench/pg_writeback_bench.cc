@@ -59,17 +59,21 @@ void RegisterPgWritebackBenchmarks(const std::string& server) {
   benchmark::RegisterBenchmark(
       "pg/MoRoutingWrB/component", [d = db("mom_bench_routing_component")](benchmark::State& state) {
         RunReportingErrors(state, [&] { TimeComponentCall<MoRoutingWrBCall>(state, *d, kRoutingLine); });
-      });
+      })
+      ->Repetitions(kRepetitions);
   benchmark::RegisterBenchmark("pg/MoRoutingWrB/raw", [d = db("mom_bench_routing_raw")](benchmark::State& state) {
     RunReportingErrors(state, [&] { TimeRawWriteBack<PgRawRoutingWriteBack>(state, *d, kRoutingLine); });
-  });
+  })
+      ->Repetitions(kRepetitions);
   benchmark::RegisterBenchmark(
       "pg/MoQtyWrB/component", [d = db("mom_bench_receipt_component")](benchmark::State& state) {
         RunReportingErrors(state, [&] { TimeComponentCall<MoQtyWrBCall>(state, *d, kOrderLine); });
-      });
+      })
+      ->Repetitions(kRepetitions);
   benchmark::RegisterBenchmark("pg/MoQtyWrB/raw", [d = db("mom_bench_receipt_raw")](benchmark::State& state) {
     RunReportingErrors(state, [&] { TimeRawWriteBack<PgRawReceiptWriteBack>(state, *d, kOrderLine); });
-  });
+  })
+      ->Repetitions(kRepetitions);
 }
 
 }  // namespace mom_bench

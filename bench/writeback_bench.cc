@@ -20,7 +20,7 @@ void MoRoutingWrB_component(benchmark::State& state) {
   for (auto _ : state)
     if (!call.Run(error)) state.SkipWithError(error.c_str());
 }
-BENCHMARK(MoRoutingWrB_component)->Name("MoRoutingWrB/component");
+BENCHMARK(MoRoutingWrB_component)->Name("MoRoutingWrB/component")->Repetitions(mom_bench::kRepetitions);
 
 void MoRoutingWrB_raw(benchmark::State& state) {
   const std::string& db = mom_bench::SampleDatabase();
@@ -41,7 +41,7 @@ void MoRoutingWrB_raw(benchmark::State& state) {
   sqlite3_finalize(update);
   sqlite3_close(handle);
 }
-BENCHMARK(MoRoutingWrB_raw)->Name("MoRoutingWrB/raw");
+BENCHMARK(MoRoutingWrB_raw)->Name("MoRoutingWrB/raw")->Repetitions(mom_bench::kRepetitions);
 
 }  // namespace
 
@@ -58,7 +58,7 @@ void MoQtyWrB_component(benchmark::State& state) {
   for (auto _ : state)
     if (!call.Run(error)) state.SkipWithError(error.c_str());
 }
-BENCHMARK(MoQtyWrB_component)->Name("MoQtyWrB/component");
+BENCHMARK(MoQtyWrB_component)->Name("MoQtyWrB/component")->Repetitions(mom_bench::kRepetitions);
 
 void MoQtyWrB_raw(benchmark::State& state) {
   const std::string& db = mom_bench::SampleDatabase();
@@ -104,6 +104,6 @@ void MoQtyWrB_raw(benchmark::State& state) {
   for (sqlite3_stmt* s : {flag, last, routing, receipt}) sqlite3_finalize(s);
   sqlite3_close(handle);
 }
-BENCHMARK(MoQtyWrB_raw)->Name("MoQtyWrB/raw");
+BENCHMARK(MoQtyWrB_raw)->Name("MoQtyWrB/raw")->Repetitions(mom_bench::kRepetitions);
 
 }  // namespace
