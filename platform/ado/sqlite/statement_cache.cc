@@ -14,7 +14,9 @@ StatementCache::Lease::Lease(Lease&& other) noexcept
     : stmt_(std::exchange(other.stmt_, nullptr)),
       in_use_(std::exchange(other.in_use_, nullptr)),
       owned_(std::move(other.owned_)),
-      consumed_(other.consumed_) {}
+      consumed_(other.consumed_),
+      current_time_(std::exchange(other.current_time_, nullptr)),
+      own_current_time_(std::move(other.own_current_time_)) {}
 
 StatementCache::Lease::~Lease() {
   if (stmt_) {
@@ -42,6 +44,7 @@ StatementCache::Lease StatementCache::Prepare(std::string_view sql) {
     lease.stmt_ = it->second.stmt.get();
     lease.in_use_ = &it->second.in_use;
     lease.consumed_ = it->second.consumed;
+    lease.current_time_ = &it->second.current_time;
     return lease;
   }
   sqlite3_stmt* raw = nullptr;
@@ -62,6 +65,7 @@ StatementCache::Lease StatementCache::Prepare(std::string_view sql) {
   entry.consumed = lease.consumed_;
   entry.in_use = true;
   lease.in_use_ = &entry.in_use;
+  lease.current_time_ = &entry.current_time;
   return lease;
 }
 

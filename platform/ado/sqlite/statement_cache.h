@@ -4,9 +4,11 @@
 
 #include <cstddef>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -31,6 +33,9 @@ class StatementCache {
     sqlite3_stmt* get() const { return stmt_; }
     // Bytes of the text the statement covers; the next statement starts there.
     size_t consumed() const { return consumed_; }
+    // The result columns that are the current time, worked out from the text once per
+    // cached statement (it is the text's alone): empty until the caller fills it.
+    std::optional<std::vector<int>>& current_time_columns() { return current_time_ ? *current_time_ : own_current_time_; }
 
    private:
     friend class StatementCache;
@@ -38,6 +43,8 @@ class StatementCache {
     bool* in_use_ = nullptr;  // the cache entry's flag, when cached
     StatementPtr owned_;      // a statement the cache could not lend from its entries
     size_t consumed_ = 0;
+    std::optional<std::vector<int>>* current_time_ = nullptr;  // the cache entry's, when cached
+    std::optional<std::vector<int>> own_current_time_;
   };
 
   explicit StatementCache(sqlite3* db) : db_(db) {}
@@ -54,6 +61,7 @@ class StatementCache {
     StatementPtr stmt;
     size_t consumed = 0;
     bool in_use = false;
+    std::optional<std::vector<int>> current_time;
   };
   static constexpr size_t kMaxEntries = 200;
 
