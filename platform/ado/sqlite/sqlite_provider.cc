@@ -189,23 +189,26 @@ class SqliteSession final : public Session {
 
   std::vector<ColumnInfo> DescribeColumns(StatementCache::Lease& lease, bool has_row) {
     sqlite3_stmt* stmt = lease.get();
-    int count = sqlite3_column_count(stmt);
-    const std::vector<int> none;
-    const std::vector<int>* current_time_columns = &none;
-    for (int i = 0; i < count; ++i) {
-      if (!sqlite3_column_decltype(stmt, i)) {
-        std::optional<std::vector<int>>& known = lease.current_time_columns();
-        if (!known) known = CurrentTimeColumns(sqlite3_sql(stmt));
-        current_time_columns = &*known;
-        break;
+    StatementColumns& known = lease.columns();
+    const int compilations = sqlite3_stmt_status(stmt, SQLITE_STMTSTATUS_REPREPARE, 0);
+    if (known.compilations != compilations) {
+      const int count = sqlite3_column_count(stmt);
+      known.declared.clear();
+      bool undeclared = false;
+      for (int i = 0; i < count; ++i) {
+        known.declared.push_back(ColumnAsDeclared(stmt, i));
+        undeclared = undeclared || known.declared.back().type == adVariant;
       }
+      if (undeclared && !known.current_time) known.current_time = CurrentTimeColumns(sqlite3_sql(stmt));
+      known.compilations = compilations;
     }
-    const std::vector<int>& current_time = *current_time_columns;
     std::vector<ColumnInfo> columns;
-    columns.reserve(static_cast<size_t>(count));
-    for (int i = 0; i < count; ++i) {
-      bool now = std::find(current_time.begin(), current_time.end(), i) != current_time.end();
-      columns.push_back(DescribeColumn(stmt, i, has_row, now));
+    columns.reserve(known.declared.size());
+    for (size_t i = 0; i < known.declared.size(); ++i) {
+      const int column = static_cast<int>(i);
+      bool now = known.current_time &&
+                 std::find(known.current_time->begin(), known.current_time->end(), column) != known.current_time->end();
+      columns.push_back(CompleteColumn(known.declared[i], stmt, column, has_row, now));
     }
     return columns;
   }
