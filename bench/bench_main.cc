@@ -30,7 +30,7 @@ class TableReporter : public benchmark::ConsoleReporter {
       if (!run.error_occurred && run.run_type == Run::RT_Iteration) {
         auto lines = run.counters.find("lines/s");
         table_.Add(PairName(run), run.GetAdjustedRealTime(), benchmark::GetTimeUnitString(run.time_unit),
-                   lines == run.counters.end() ? -1 : lines->second.value);
+                   lines == run.counters.end() ? -1 : lines->second.value, run.GetAdjustedCPUTime());
       }
       if (run.run_type == Run::RT_Aggregate || run.repetitions <= 1 || run.error_occurred) shown.push_back(run);
     }

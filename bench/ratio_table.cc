@@ -43,9 +43,11 @@ double Quantile(std::vector<double> values, double q) {
   return values[below] * (1 - weight) + values[above] * weight;
 }
 
-void RatioTable::Add(const std::string& name, double time, const std::string& unit, double lines_per_second) {
+void RatioTable::Add(const std::string& name, double time, const std::string& unit, double lines_per_second,
+                     double cpu_time) {
   Series& s = series_[name];
   s.times.push_back(time);
+  if (cpu_time >= 0) s.cpu_times.push_back(cpu_time);
   s.unit = unit;
   if (lines_per_second >= 0) s.lines_per_second.push_back(lines_per_second);
 }
@@ -53,8 +55,8 @@ void RatioTable::Add(const std::string& name, double time, const std::string& un
 std::string RatioTable::Render() const {
   std::string out = "\n== ratios (median over median of the repetitions; spread: quartiles of the ratios of every\n"
                     "   repetition to every baseline repetition)\n";
-  out += Format("%-11s %-28s %-18s %12s %12s %6s  %-11s %s\n", "provider", "pair", "measured/baseline", "measured",
-                "baseline", "ratio", "spread", "reps");
+  out += Format("%-11s %-28s %-18s %12s %12s %6s  %-11s %-6s %s\n", "provider", "pair", "measured/baseline",
+                "measured", "baseline", "ratio", "spread", "reps", "cpu");
   for (const auto& [name, measured] : series_) {
     for (const PairKind& kind : kPairKinds) {
       const std::string suffix = std::string("/") + kind.measured;
@@ -71,12 +73,17 @@ std::string RatioTable::Render() const {
         for (double b : baseline.times)
           if (b > 0) ratios.push_back(m / b);
       const double measured_median = Quantile(measured.times, 0.5);
+      const double cpu_baseline = Quantile(baseline.cpu_times, 0.5);
+      const std::string cpu = cpu_baseline > 0 && !measured.cpu_times.empty()
+                                  ? Format("%.2f", Quantile(measured.cpu_times, 0.5) / cpu_baseline)
+                                  : std::string("-");
       const auto [provider, bare] = ProviderAndName(pair);
-      out += Format("%-11s %-28s %-18s %12s %12s %6.2f  %4.2f-%-4.2f  %zu/%zu\n", provider.c_str(), bare.c_str(),
+      out += Format("%-11s %-28s %-18s %12s %12s %6.2f  %4.2f-%-4.2f  %-6s %s\n", provider.c_str(), bare.c_str(),
                     (std::string(kind.measured) + "/" + kind.baseline).c_str(),
                     Time(measured_median, measured.unit).c_str(), Time(baseline_median, baseline.unit).c_str(),
                     measured_median / baseline_median, Quantile(ratios, 0.25), Quantile(ratios, 0.75),
-                    measured.times.size(), baseline.times.size());
+                    (std::to_string(measured.times.size()) + "/" + std::to_string(baseline.times.size())).c_str(),
+                    cpu.c_str());
     }
   }
   out += "\n== lines per second (median of the repetitions, range)\n";

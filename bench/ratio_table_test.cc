@@ -23,8 +23,8 @@ TEST(QuantileTest, InterpolatesBetweenNeighbours) {
 TEST(RatioTableTest, RatioOfMediansWithSpreadPerProvider) {
   RatioTable table;
   // One slow outlier on each side moves neither median.
-  for (double t : {11.0, 12.0, 12.0, 13.0, 40.0}) table.Add("MoQtyWrB/component", t, "us", -1);
-  for (double t : {10.0, 10.0, 10.0, 10.0, 30.0}) table.Add("MoQtyWrB/raw", t, "us", -1);
+  for (double t : {11.0, 12.0, 12.0, 13.0, 40.0}) table.Add("MoQtyWrB/component", t, "us", -1, t / 4);
+  for (double t : {10.0, 10.0, 10.0, 10.0, 30.0}) table.Add("MoQtyWrB/raw", t, "us", -1, t / 2);
   for (double lines : {2000.0, 2100.0, 1900.0}) table.Add("pg/PushMoFromSo/component", 5000, "ms", lines);
   for (double lines : {4000.0, 4200.0, 3800.0}) table.Add("pg/PushMoFromSo/raw", 2500, "ms", lines);
   table.Add("X/10k", 105, "ms", -1);
@@ -33,11 +33,11 @@ TEST(RatioTableTest, RatioOfMediansWithSpreadPerProvider) {
   const std::string text = table.Render();
 
   EXPECT_NE(text.find("SQLite      MoQtyWrB                     component/raw           12.0 us      10.0 us   1.20  "
-                      "1.10-1.30  5/5"),
+                      "1.10-1.30  5/5    0.60"),
             std::string::npos)
       << text;
   EXPECT_NE(text.find("PostgreSQL  PushMoFromSo                 component/raw           5000 ms      2500 ms   2.00  "
-                      "2.00-2.00  3/3"),
+                      "2.00-2.00  3/3    -"),
             std::string::npos)
       << text;
   EXPECT_NE(text.find("SQLite      X                            10k/1k                   105 ms      10.0 ms  10.50"),
