@@ -6,6 +6,9 @@
 
 namespace mom_bench {
 
+// How many times each pair's sides run: the table compares their medians.
+inline constexpr int kRepetitions = 5;
+
 // Registers the component and suite servers in the run's private registry, once.
 void RegisterServers();
 

@@ -68,7 +68,8 @@ void RegisterPgAtoBenchmarks(const std::string& server) {
     benchmark::RegisterBenchmark(
         ato ? "pg/PushMoFromSo200/ato" : "pg/PushMoFromSo200/plain",
         [server, ato](benchmark::State& state) { RunReportingErrors(state, [&] { Generation(state, server, ato); }); })
-        ->Unit(benchmark::kMillisecond);
+        ->Unit(benchmark::kMillisecond)
+        ->Repetitions(kRepetitions);
 }
 
 }  // namespace mom_bench

@@ -75,17 +75,21 @@ void RegisterPgWritebackBenchmarks(const std::string& server) {
   benchmark::RegisterBenchmark(
       "pg/MoRoutingWrB/component", [d = db("mom_bench_routing_component")](benchmark::State& state) {
         RunReportingErrors(state, [&] { TimeComponentCall<MoRoutingWrBCall>(state, *d, kRoutingLine); });
-      });
+      })
+      ->Repetitions(kRepetitions);
   benchmark::RegisterBenchmark("pg/MoRoutingWrB/raw", [d = db("mom_bench_routing_raw")](benchmark::State& state) {
     RunReportingErrors(state, [&] { TimeRawWriteBack<PgRawRoutingWriteBack>(state, *d, kRoutingLine); });
-  });
+  })
+      ->Repetitions(kRepetitions);
   benchmark::RegisterBenchmark(
       "pg/MoQtyWrB/component", [d = db("mom_bench_receipt_component")](benchmark::State& state) {
         RunReportingErrors(state, [&] { TimeComponentCall<MoQtyWrBCall>(state, *d, kOrderLine); });
-      });
+      })
+      ->Repetitions(kRepetitions);
   benchmark::RegisterBenchmark("pg/MoQtyWrB/raw", [d = db("mom_bench_receipt_raw")](benchmark::State& state) {
     RunReportingErrors(state, [&] { TimeRawWriteBack<PgRawReceiptWriteBack>(state, *d, kOrderLine); });
-  });
+  })
+      ->Repetitions(kRepetitions);
 
   // What the quantity journal costs: the same calls on a database without it.
   auto unjournalled = [&server](const char* name) {
@@ -94,23 +98,27 @@ void RegisterPgWritebackBenchmarks(const std::string& server) {
   benchmark::RegisterBenchmark(
       "pg/MoRoutingWrB/journal", [d = db("mom_bench_routing_journal")](benchmark::State& state) {
         RunReportingErrors(state, [&] { TimeComponentCall<MoRoutingWrBCall>(state, *d, kRoutingLine); });
-      });
+      })
+      ->Repetitions(kRepetitions);
   benchmark::RegisterBenchmark("pg/MoRoutingWrB/unjournalled",
                                [d = unjournalled("mom_bench_routing_unjournalled")](benchmark::State& state) {
                                  RunReportingErrors(state, [&] {
                                    TimeComponentCall<MoRoutingWrBCall>(state, d->database(), kRoutingLine);
                                  });
-                               });
+                               })
+      ->Repetitions(kRepetitions);
   benchmark::RegisterBenchmark(
       "pg/MoQtyWrB/journal", [d = db("mom_bench_receipt_journal")](benchmark::State& state) {
         RunReportingErrors(state, [&] { TimeComponentCall<MoQtyWrBCall>(state, *d, kOrderLine); });
-      });
+      })
+      ->Repetitions(kRepetitions);
   benchmark::RegisterBenchmark("pg/MoQtyWrB/unjournalled",
                                [d = unjournalled("mom_bench_receipt_unjournalled")](benchmark::State& state) {
                                  RunReportingErrors(state, [&] {
                                    TimeComponentCall<MoQtyWrBCall>(state, d->database(), kOrderLine);
                                  });
-                               });
+                               })
+      ->Repetitions(kRepetitions);
 }
 
 }  // namespace mom_bench

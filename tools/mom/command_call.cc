@@ -1,4 +1,5 @@
 // mom call DB OPERATION [NAME=VALUE ...] [--user U] [--acc A] [--rollback | --no-transaction]
+//          [--echo-recordsets]
 
 #include <charconv>
 #include <cstdlib>
@@ -26,6 +27,7 @@ struct CallRequest {
   std::string accounting_set = "001";
   bool rollback = false;
   bool no_transaction = false;  // the connection is handed over with no transaction begun
+  bool echo_recordsets = false;  // print the caller's recordsets whole, not just their size
 };
 
 CallRequest ParseRequest(const Words& words) {
@@ -39,6 +41,8 @@ CallRequest ParseRequest(const Words& words) {
       r.rollback = true;
     } else if (w == "--no-transaction") {
       r.no_transaction = true;
+    } else if (w == "--echo-recordsets") {
+      r.echo_recordsets = true;
     } else if (w == "--user" || w == "--acc") {
       if (i + 1 >= words.size()) throw UsageError(w + " needs a value");
       (w == "--user" ? r.user : r.accounting_set) = words[++i];
@@ -137,7 +141,7 @@ int RunCall(const Words& words, std::ostream& out, std::ostream& err) {
     com::Variant result = call.Invoke();
     bool succeeded = result.ToBool();
     // The answer is made before the commit, so that nothing can fail after it.
-    output = call.Outcome(result);
+    output = call.Outcome(result, request.echo_recordsets);
     if (connection && !request.no_transaction) {
       if (succeeded && !request.rollback)
         connection->CommitTrans();

@@ -55,6 +55,7 @@ cases=(
   "mom call $work/a.db MoRoutingWrB MoRoutingDId=3|"
   "mom call $work/a.db MoRoutingWrB --r|--rollback"
   "mom call $work/a.db MoRoutingWrB --n|--no-transaction"
+  "mom call $work/a.db PushMoFromSo --e|--echo-recordsets"
   "mom call $work/a.db NoSuchOp |"
   "mom serve $work/a.db --t|--threads --token-file"
   "mom serve --listen 127.0.0.1:0 $work/a|$work/a.db $work/ab.db"

@@ -75,7 +75,7 @@ Needs a display; without one set QT_QPA_PLATFORM=offscreen (enough for --screens
 Example: QT_QPA_PLATFORM=offscreen mom ecn mom.db --screenshot ecn.png
 )";
   if (command == "call")
-    return R"(usage: mom call DB OPERATION [NAME=VALUE ...] [--user U] [--acc A] [--rollback | --no-transaction]
+    return R"(usage: mom call DB OPERATION [NAME=VALUE ...] [--user U] [--acc A] [--rollback | --no-transaction] [--echo-recordsets]
 
 Creates KRZ7DEVUZIda.clsMOM (registering it first if needed) and calls OPERATION
 late-bound with the named arguments (names matched without regard to case). Arguments
@@ -89,7 +89,9 @@ not given are not passed: optional ones take their declared defaults.
                set --acc (default 001)
   values       numbers as written; flags true/false; dates YYYY-MM-DD[ HH:MM:SS];
                @FILE reads a recordset from a JSON file
-Prints one JSON object: "result", then every by-reference argument's final value.
+Prints one JSON object: "result", then every by-reference argument's final value; a
+recordset given as @FILE is shown as {"records":N} unless --echo-recordsets asks for
+it whole.
 A failed call prints {"error":{"number":N,"description":"..."}} and exits 3.
 Arguments must be valid UTF-8 (exit 2 otherwise, before anything is called); texts
 the call hands back that are not are printed with those bytes as \xNN.
@@ -150,6 +152,7 @@ Commands:
   register | unregister [--system]
                                  (un)register the server libraries
   call DB OPERATION [NAME=VALUE ...] [--user U] [--acc A] [--rollback | --no-transaction]
+       [--echo-recordsets]
                                  call a clsMOM operation late-bound
   serve DB [--listen ADDR:PORT | --socket PATH] [--token-file FILE | --insecure-loopback]
                                  serve the operations over HTTP/JSON

@@ -37,9 +37,17 @@ TEST_F(MomGenerationCliTest, PrintedLinesGenerateOrdersWhenHandedBack) {
     FILE* f = std::fopen(file.c_str(), "w");
     std::fputs(lines.out.c_str(), f);
     std::fclose(f);
-    Run call = Mom("call " + Db() + " PushMoFromSo SoRs=@'" + file + "'" + c.origin);
+    const std::string generate = "call " + Db() + " PushMoFromSo SoRs=@'" + file + "'" + c.origin;
+    // The lines given come back as their number only...
+    Run call = Mom(generate);
     ASSERT_EQ(call.exit_code, 0) << call.out;
     EXPECT_EQ(Json::parse(call.out)["result"], true) << call.out;
+    EXPECT_EQ(Json::parse(call.out)["SoRs"], Json::parse(R"({"records": )" + std::to_string(rs["rows"].size()) + "}"))
+        << call.out;
+    // ...unless asked for whole (the lines have their orders now: the call refuses them).
+    Run echoed = Mom(generate + " --echo-recordsets");
+    EXPECT_EQ(Json::parse(echoed.out)["SoRs"]["rows"].size(), rs["rows"].size()) << echoed.out;
+    EXPECT_EQ(Json::parse(echoed.out)["SoRs"]["rows"][0]["isosid"], c.line) << echoed.out;
     Run check =
         Mom("sql " + Db() + " \"select count(*) as n from mom_orderdetail where SoDId = " + std::to_string(c.line) +
             " and MoDId > 1006\"");

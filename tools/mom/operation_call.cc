@@ -24,6 +24,13 @@ bool IsOutputOnly(const std::string& operation, const std::string& param) {
          (com::NamesEqual(operation, "STPullfromMORP") && p == "pqty");
 }
 
+// The recordset an argument holds, or null.
+com::Ptr<ado::Recordset> GivenRecordset(const com::Variant& value) {
+  if (value.type() != com::VarType::Unknown && value.type() != com::VarType::Dispatch) return {};
+  com::Ptr<com::IUnknown> object = value.ToUnknown();
+  return object ? object.As<ado::Recordset>() : com::Ptr<ado::Recordset>();
+}
+
 std::string ParamList(const com::FuncDesc& f) {
   std::string s;
   for (const com::ParamDesc& p : f.params) s += (s.empty() ? "" : ", ") + p.name;
@@ -103,11 +110,18 @@ com::Variant OperationCall::Invoke() {
   return com::CallByName(mom_.get(), func_->name, args);
 }
 
-Json OperationCall::Outcome(const com::Variant& result) const {
+Json OperationCall::Outcome(const com::Variant& result, bool echo_given_recordsets) const {
   Json output;
   output["result"] = ToJson(result);
-  for (size_t i = 0; i < values_.size(); ++i)
-    if (func_->params[i].by_ref) output[func_->params[i].name] = ToJson(values_[i]);
+  for (size_t i = 0; i < values_.size(); ++i) {
+    if (!func_->params[i].by_ref) continue;
+    if (!echo_given_recordsets && by_caller_[i])
+      if (com::Ptr<ado::Recordset> rs = GivenRecordset(values_[i])) {
+        output[func_->params[i].name] = {{"records", rs->State() == ado::adStateOpen ? rs->RecordCount() : 0}};
+        continue;
+      }
+    output[func_->params[i].name] = ToJson(values_[i]);
+  }
   return output;
 }
 
@@ -122,10 +136,9 @@ Json OperationCall::GivenArguments() const {
     if (!by_caller_[i]) continue;
     given[func_->params[i].name] = ToJson(values_[i]);
     // Reading a recordset moves through it: the operation gets it back on its first row.
-    if (values_[i].type() == com::VarType::Unknown || values_[i].type() == com::VarType::Dispatch)
-      if (com::Ptr<com::IUnknown> object = values_[i].ToUnknown())
-        if (auto rs = object.As<ado::Recordset>(); rs && rs->State() == ado::adStateOpen && rs->RecordCount() > 0)
-          rs->MoveFirst();
+    if (com::Ptr<ado::Recordset> rs = GivenRecordset(values_[i]);
+        rs && rs->State() == ado::adStateOpen && rs->RecordCount() > 0)
+      rs->MoveFirst();
   }
   return given;
 }

@@ -56,8 +56,10 @@ class OperationCall {
   // their declared defaults. Raises com::Error when it ends with an error status.
   com::Variant Invoke();
 
-  // {"result": result, then each by-reference argument as the call left it}.
-  Json Outcome(const com::Variant& result) const;
+  // {"result": result, then each by-reference argument as the call left it}. A
+  // recordset the caller gave appears whole only with `echo_given_recordsets`, else as
+  // {"records": N}: ten thousand demand lines need not come back to who sent them.
+  Json Outcome(const com::Variant& result, bool echo_given_recordsets = true) const;
 
   // The value of the argument `name` as it stands (after Invoke, as the operation left
   // it); null when the operation has no such argument or it was not passed.

@@ -135,10 +135,17 @@ ColumnInfo ColumnFromDeclaredType(std::string_view name, std::string_view declar
   return info;
 }
 
-ColumnInfo DescribeColumn(sqlite3_stmt* stmt, int i, bool has_row, bool current_time) {
+ColumnInfo ColumnAsDeclared(sqlite3_stmt* stmt, int i) {
   const char* name = sqlite3_column_name(stmt, i);
   const char* declared = sqlite3_column_decltype(stmt, i);
-  ColumnInfo info = ColumnFromDeclaredType(name ? name : "", declared ? declared : "");
+  return ColumnFromDeclaredType(name ? name : "", declared ? declared : "");
+}
+
+ColumnInfo DescribeColumn(sqlite3_stmt* stmt, int i, bool has_row, bool current_time) {
+  return CompleteColumn(ColumnAsDeclared(stmt, i), stmt, i, has_row, current_time);
+}
+
+ColumnInfo CompleteColumn(ColumnInfo info, sqlite3_stmt* stmt, int i, bool has_row, bool current_time) {
   if (info.type != adVariant) return info;
   if (current_time) {
     info.type = adDate;

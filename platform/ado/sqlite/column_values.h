@@ -19,6 +19,10 @@ ColumnInfo ColumnFromDeclaredType(std::string_view name, std::string_view declar
 // `current_time` (a call of the current-time function), else by the storage class of
 // the value in the current row (`has_row`), else adVariant.
 ColumnInfo DescribeColumn(sqlite3_stmt* stmt, int i, bool has_row, bool current_time);
+// DescribeColumn in two steps: what the statement declares, which holds as long as
+// the statement is not compiled again, then what the row and the text add to it.
+ColumnInfo ColumnAsDeclared(sqlite3_stmt* stmt, int i);
+ColumnInfo CompleteColumn(ColumnInfo declared, sqlite3_stmt* stmt, int i, bool has_row, bool current_time);
 
 // Column `i` of the current row as a value of `info`'s type (Null for NULL).
 com::Variant ReadValue(sqlite3_stmt* stmt, int i, const ColumnInfo& info);

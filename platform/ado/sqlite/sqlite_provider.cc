@@ -24,6 +24,7 @@
 #include "platform/ado/sqlite/sql_functions.h"
 #include "platform/ado/sqlite/statement_cache.h"
 #include "platform/ado/text.h"
+#include "platform/ado/translation_cache.h"
 
 namespace ado::sqlite {
 
@@ -81,12 +82,17 @@ class SqliteSession final : public Session {
                             bool want_rows) override {
     Deadline deadline(*this, timeout_s);
     TakePendingBegin();
-    std::string translated =
-        Translate(sql, [this](std::string_view table) { return TableColumns(table); });
+    // A SELECT INTO reads the schema as it stands: its translation is not kept.
+    std::shared_ptr<const std::string> translated = translations_.Translate(sql, [this](std::string_view text, bool* cacheable) {
+      return Translate(text, [this, cacheable](std::string_view table) {
+        *cacheable = false;
+        return TableColumns(table);
+      });
+    });
     std::vector<com::Variant> values;
     values.reserve(params.size());
     for (const BoundParameter& p : params) values.push_back(p.value);
-    return Run(translated, values, want_rows);
+    return Run(*translated, values, want_rows);
   }
 
   ExecuteResult CallProcedure(std::string_view name, std::span<BoundParameter> params, int32_t timeout_s) override;
@@ -181,25 +187,35 @@ class SqliteSession final : public Session {
     begin_pending_ = false;
   }
 
-  std::vector<ColumnInfo> DescribeColumns(sqlite3_stmt* stmt, bool has_row) {
-    int count = sqlite3_column_count(stmt);
-    std::vector<int> current_time;
-    for (int i = 0; i < count; ++i) {
-      if (!sqlite3_column_decltype(stmt, i)) {
-        current_time = CurrentTimeColumns(sqlite3_sql(stmt));
-        break;
+  std::vector<ColumnInfo> DescribeColumns(StatementCache::Lease& lease, bool has_row) {
+    sqlite3_stmt* stmt = lease.get();
+    StatementColumns& known = lease.columns();
+    const int compilations = sqlite3_stmt_status(stmt, SQLITE_STMTSTATUS_REPREPARE, 0);
+    if (known.compilations != compilations) {
+      const int count = sqlite3_column_count(stmt);
+      known.declared.clear();
+      bool undeclared = false;
+      for (int i = 0; i < count; ++i) {
+        known.declared.push_back(ColumnAsDeclared(stmt, i));
+        undeclared = undeclared || known.declared.back().type == adVariant;
       }
+      if (undeclared && !known.current_time) known.current_time = CurrentTimeColumns(sqlite3_sql(stmt));
+      known.compilations = compilations;
     }
     std::vector<ColumnInfo> columns;
-    for (int i = 0; i < count; ++i) {
-      bool now = std::find(current_time.begin(), current_time.end(), i) != current_time.end();
-      columns.push_back(DescribeColumn(stmt, i, has_row, now));
+    columns.reserve(known.declared.size());
+    for (size_t i = 0; i < known.declared.size(); ++i) {
+      const int column = static_cast<int>(i);
+      bool now = known.current_time &&
+                 std::find(known.current_time->begin(), known.current_time->end(), column) != known.current_time->end();
+      columns.push_back(CompleteColumn(known.declared[i], stmt, column, has_row, now));
     }
     return columns;
   }
 
   // Steps `stmt` to its end; collects its rows into *out when given.
-  void Step(sqlite3_stmt* stmt, std::string_view sql, std::unique_ptr<RowSource>* out) {
+  void Step(StatementCache::Lease& lease, std::string_view sql, std::unique_ptr<RowSource>* out) {
+    sqlite3_stmt* stmt = lease.get();
     std::vector<ColumnInfo> columns;
     std::vector<std::vector<com::Variant>> rows;
     bool described = false;
@@ -207,7 +223,7 @@ class SqliteSession final : public Session {
     while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
       if (!out) continue;
       if (!described) {
-        columns = DescribeColumns(stmt, true);
+        columns = DescribeColumns(lease, true);
         described = true;
       }
       std::vector<com::Variant> row;
@@ -217,7 +233,7 @@ class SqliteSession final : public Session {
     }
     if (rc != SQLITE_DONE) Fail(rc, sql);
     if (!out) return;
-    if (!described) columns = DescribeColumns(stmt, false);
+    if (!described) columns = DescribeColumns(lease, false);
     *out = std::make_unique<MaterializedRows>(std::move(columns), std::move(rows));
   }
 
@@ -253,6 +269,7 @@ class SqliteSession final : public Session {
 
   DatabasePtr db_;  // declared first: closed after the statements are finalized
   StatementCache cache_;
+  TranslationCache translations_;
   int32_t connection_timeout_s_;
   std::string read_only_reason_;  // why a database asked for writing was opened for reading only
   bool begin_pending_ = false;
@@ -314,7 +331,7 @@ ExecuteResult SqliteSession::Run(std::string_view sql, std::span<const com::Vari
       }
       bool has_columns = sqlite3_column_count(stmt) > 0;
       int64_t changes_before = sqlite3_total_changes64(db_.get());
-      Step(stmt, text, want_rows && !result.rows && has_columns ? &result.rows : nullptr);
+      Step(lease, text, want_rows && !result.rows && has_columns ? &result.rows : nullptr);
       if (!has_columns && !sqlite3_stmt_readonly(stmt)) {
         wrote = true;
         if (sqlite3_total_changes64(db_.get()) != changes_before) affected += sqlite3_changes64(db_.get());

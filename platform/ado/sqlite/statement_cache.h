@@ -3,10 +3,15 @@
 // run again is not compiled again.
 
 #include <cstddef>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
+
+#include "platform/ado/provider.h"
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -17,6 +22,16 @@ struct StatementDeleter {
   void operator()(sqlite3_stmt* stmt) const;
 };
 using StatementPtr = std::unique_ptr<sqlite3_stmt, StatementDeleter>;
+
+// The result columns of a prepared statement as far as they do not change from run to
+// run: those that are the current time (the text's alone), and the declared columns,
+// valid while the statement has been compiled `compilations` times (SQLite compiles a
+// statement again when the schema changes).
+struct StatementColumns {
+  std::optional<std::vector<int>> current_time;
+  std::vector<ColumnInfo> declared;
+  int compilations = -1;  // -1: not described yet
+};
 
 class StatementCache {
  public:
@@ -31,6 +46,9 @@ class StatementCache {
     sqlite3_stmt* get() const { return stmt_; }
     // Bytes of the text the statement covers; the next statement starts there.
     size_t consumed() const { return consumed_; }
+    // What the caller worked out about the statement's result columns, kept with the
+    // cached statement: empty until the caller fills it.
+    StatementColumns& columns() { return columns_ ? *columns_ : own_columns_; }
 
    private:
     friend class StatementCache;
@@ -38,6 +56,8 @@ class StatementCache {
     bool* in_use_ = nullptr;  // the cache entry's flag, when cached
     StatementPtr owned_;      // a statement the cache could not lend from its entries
     size_t consumed_ = 0;
+    StatementColumns* columns_ = nullptr;  // the cache entry's, when cached
+    StatementColumns own_columns_;
   };
 
   explicit StatementCache(sqlite3* db) : db_(db) {}
@@ -54,13 +74,20 @@ class StatementCache {
     StatementPtr stmt;
     size_t consumed = 0;
     bool in_use = false;
+    StatementColumns columns;
   };
   static constexpr size_t kMaxEntries = 200;
 
   void EvictIdle();
 
+  // Looked up by the text as given, without copying it.
+  struct Hash {
+    using is_transparent = void;
+    size_t operator()(std::string_view s) const { return std::hash<std::string_view>()(s); }
+  };
+
   sqlite3* db_;
-  std::unordered_map<std::string, Entry> entries_;
+  std::unordered_map<std::string, Entry, Hash, std::equal_to<>> entries_;
 };
 
 }  // namespace ado::sqlite
