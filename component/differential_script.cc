@@ -159,6 +159,17 @@ Call Script::Next() {
                                           Table::kOrderLine, Table::kAllocation, Table::kRoutingLine};
       c.row = Pick(kTables[c.change]);
       c.row.missing = false;
+      if (also_() % 2 == 0) {
+        static const char* const kAlso[3][6] = {
+            {"0", "2", "33.333333", "-5", "0.000001", "150"},                 // CompScrap
+            {"1", "1", "3", "2", "1, FVFlag = 0", "1, FVFlag = 1"},            // WIPType
+            {"'1'", "'0'", "'0', WhCode = NULL", "'0', WhCode = ' '", "'0', WhCode = '02'", "'0'"},  // ByproductFlag
+        };
+        c.also_change = static_cast<int>(also_() % 3);
+        c.also_value = kAlso[c.also_change][also_() % 6];
+        c.also_row.table = Table::kAllocation;
+        c.also_row.place = static_cast<uint32_t>(also_() % 1000);
+      }
       break;
     }
   }
@@ -174,7 +185,11 @@ std::string Call::Describe() const {
   };
   s += " " + row_text(row);
   if (operation == Operation::kMoQtyWrBfromQc) s += ", " + row_text(second);
-  if (operation == Operation::kChangeData) return s + " change " + std::to_string(change) + " = " + change_value;
+  if (operation == Operation::kChangeData)
+    return s + " change " + std::to_string(change) + " = " + change_value +
+           (also_change < 0 ? ""
+                            : ", then " + row_text(also_row) + " change " + std::to_string(6 + also_change) + " = " +
+                                  also_value);
   if (operation == Operation::kPushMoFromSo) {
     s = "PushMoFromSo cFrom=" + from + (external_lines ? " external lines" : " sales lines");
     for (const std::string& o : orders) s += " " + o;

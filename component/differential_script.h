@@ -66,13 +66,19 @@ struct Call {
   // kChangeData
   int change = 0;
   std::string change_value;
+  // and now and then a second change, to an allocation's backflush columns (-1: none)
+  int also_change = -1;
+  std::string also_value;
+  RowPick also_row;
 
   std::string Describe() const;
 };
 
 class Script {
  public:
-  explicit Script(uint64_t seed) : rng_(seed) {}
+  // The second changes come from a stream of their own, so that a seed found before
+  // they were added still makes the same calls.
+  explicit Script(uint64_t seed) : rng_(seed), also_(seed ^ 0x9e3779b97f4a7c15u) {}
   Call Next();
 
  private:
@@ -83,6 +89,7 @@ class Script {
   std::string BusType();
 
   std::mt19937_64 rng_;
+  std::mt19937_64 also_;
 };
 
 // Text of a double that tells every value apart (NaN and the infinities by name).

@@ -338,17 +338,25 @@ std::string Side::ChangeData(const Call& call) {
       "update AccInformation set cValue = %v where cSysId = 'AA' and cName = 'iStrsQuanDecDgt'",
       "update mom_moallocate set BaseQtyN = %v where AllocateId = %k",
       "update sfc_moroutingdetail set LastFlag = %v where MoRoutingDId = %k",
+      "update mom_moallocate set CompScrap = %v where AllocateId = %k",
+      "update mom_moallocate set WIPType = %v where AllocateId = %k",
+      "update mom_moallocate set ByproductFlag = %v where AllocateId = %k",
   };
-  std::string sql = kStatements[call.change];
-  sql.replace(sql.find("%v"), 2, call.change_value);
-  if (size_t k = sql.find("%k"); k != std::string::npos) sql.replace(k, 2, std::to_string(Resolve(call.row)));
-  int64_t affected = 0;
-  try {
-    conn_->Execute(sql, &affected);
-  } catch (const com::Error& e) {
-    return "error " + e.description();
-  }
-  return "changed " + std::to_string(affected);
+  auto apply = [this](int change, const std::string& value, const RowPick& row) {
+    std::string sql = kStatements[change];
+    sql.replace(sql.find("%v"), 2, value);
+    if (size_t k = sql.find("%k"); k != std::string::npos) sql.replace(k, 2, std::to_string(Resolve(row)));
+    int64_t affected = 0;
+    try {
+      conn_->Execute(sql, &affected);
+    } catch (const com::Error& e) {
+      return "error " + e.description();
+    }
+    return "changed " + std::to_string(affected);
+  };
+  std::string out = apply(call.change, call.change_value, call.row);
+  if (call.also_change >= 0) out += " | " + apply(6 + call.also_change, call.also_value, call.also_row);
+  return out;
 }
 
 std::map<std::string, std::string> Side::Contents(const std::vector<TableShape>& shapes) {
