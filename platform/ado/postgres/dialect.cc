@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/ado/application_catalog.h"
 #include "platform/ado/error.h"
 #include "platform/ado/text.h"
 #include "platform/ado/tsql/constructs.h"
@@ -113,18 +114,22 @@ class Translator {
     return "$" + std::to_string(it - params.begin() + 1);
   }
 
-  // A name token in PostgreSQL: [x] and #x as lower-case quoted names; so is OffSet,
-  // a column name in T-SQL and a reserved word in PostgreSQL.
+  // A name token in PostgreSQL: [x] and #x as lower-case quoted names; so is a column
+  // name of the application that PostgreSQL reserves (application_catalog.h: OffSet).
   std::string NameText(const Token& t) {
-    if (IsBracketed(t) || (t.kind == TokenKind::kWord && t.text[0] == '#') || IsWord(t, "offset"))
+    if (IsBracketed(t) || (t.kind == TokenKind::kWord && t.text[0] == '#') || IsReservedColumnWord(t))
       return QuoteName(AsciiLower(Unquote(t)));
     return std::string(t.text);
   }
 
-  // OFFSET starts T-SQL's paging clause only when a count follows; otherwise it names
-  // a column.
-  bool IsOffsetColumn(size_t i, size_t end) const {
-    if (!IsWord(v_[i], "offset")) return false;
+  bool IsReservedColumnWord(const Token& t) const {
+    return t.kind == TokenKind::kWord && catalog_->IsReservedColumn(t.text);
+  }
+
+  // Such a word followed by a count is the keyword itself (OFFSET starts T-SQL's paging
+  // clause); otherwise it names a column.
+  bool IsReservedColumn(size_t i, size_t end) const {
+    if (!IsReservedColumnWord(v_[i])) return false;
     size_t next = v_.Next(i, end);
     return next >= end || !(v_[next].kind == TokenKind::kNumber || v_[next].kind == TokenKind::kParameter ||
                             IsPunct(v_[next], "("));
@@ -196,7 +201,7 @@ class Translator {
         i = after;
         continue;
       }
-      if (t.text[0] == '#' || IsOffsetColumn(i, end)) {
+      if (t.text[0] == '#' || IsReservedColumn(i, end)) {
         out += NameText(t);
         ++i;
         continue;
@@ -375,6 +380,7 @@ class Translator {
   TokenView v_;
   std::vector<size_t> global_;  // 1-based caller position of each parameter token, 0 for others
   Translation out_;
+  std::shared_ptr<const ApplicationCatalog> catalog_ = CurrentApplicationCatalog();
 };
 
 }  // namespace
