@@ -117,19 +117,15 @@ class Translator {
   // A name token in PostgreSQL: [x] and #x as lower-case quoted names; so is a column
   // name of the application that PostgreSQL reserves (application_catalog.h: OffSet).
   std::string NameText(const Token& t) {
-    if (IsBracketed(t) || (t.kind == TokenKind::kWord && t.text[0] == '#') || IsReservedColumnWord(t))
+    if (IsBracketed(t) || (t.kind == TokenKind::kWord && (t.text[0] == '#' || catalog_->IsReservedColumn(t.text))))
       return QuoteName(AsciiLower(Unquote(t)));
     return std::string(t.text);
-  }
-
-  bool IsReservedColumnWord(const Token& t) const {
-    return t.kind == TokenKind::kWord && catalog_->IsReservedColumn(t.text);
   }
 
   // Such a word followed by a count is the keyword itself (OFFSET starts T-SQL's paging
   // clause); otherwise it names a column.
   bool IsReservedColumn(size_t i, size_t end) const {
-    if (!IsReservedColumnWord(v_[i])) return false;
+    if (v_[i].kind != TokenKind::kWord || !catalog_->IsReservedColumn(v_[i].text)) return false;
     size_t next = v_.Next(i, end);
     return next >= end || !(v_[next].kind == TokenKind::kNumber || v_[next].kind == TokenKind::kParameter ||
                             IsPunct(v_[next], "("));
