@@ -181,6 +181,30 @@ TEST_F(SalesServerLimitsTest, WriteBackNeverTakesTheMoQuantityPastTheOrderedQuan
   }
 }
 
+TEST_F(SalesServerLimitsTest, MoQuantitiesAreRoundedAsTheServerRoundsDecimals) {
+  // Half away from zero, from the double's shortest decimal form: a value just below a
+  // half goes down, on both databases.
+  const struct {
+    double start, qty, after;
+  } cases[] = {
+      {0, -0.0004944999999999999, -0.000494},
+      {0, 0.0004944999999999999, 0.000494},
+      {0, 0.0000005, 0.000001},
+      {0, -0.0000005, -0.000001},
+      {1, 0.0000025, 1.000003},
+      {0, 0.00000049999, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.qty));
+    conn_->Execute("update so_sodetails set fMoQuantity = " + std::to_string(c.start) + " where isosid = 8111");
+    std::string msg;
+    EXPECT_TRUE(Call("SOTOWriteBack", com::Variant(int32_t{8111}), com::Variant(c.qty), &msg)) << msg;
+    EXPECT_EQ(MoQuantity(8111), c.after);
+  }
+  EXPECT_EQ(Scalar("select round(1234.5, -1)").ToR8(), 1230);
+  EXPECT_EQ(Scalar("select round(-2.5, 0)").ToR8(), -3);
+}
+
 TEST_F(SalesServerLimitsTest, ATokenPassesTheOrderCheckOnce) {
   const std::string token = Token("so_somain", "id", 8002);
   std::string msg;

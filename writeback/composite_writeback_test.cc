@@ -95,6 +95,18 @@ TEST_F(CompositeWriteBackTest, AFailingRoutingWriteBackStopsBeforeTheReceipt) {
   }
 }
 
+TEST_F(CompositeWriteBackTest, SeveralLastOperationsAreWrittenInTheOrderOfTheirKeys) {
+  // 3011 cannot take 4 more and is the first by key, so nothing is written. Updating it
+  // moves it behind 3012 in a server's heap: read in the heap's order, 3012 and the line
+  // would be written before the refusal.
+  conn_->Execute("update sfc_moroutingdetail set CompleteQty = 999999999 where MoRoutingDId = 3011");
+  const std::string before = State(1004);
+  ASSERT_EQ(MoQtyWrB(1004, false, 4, "产品入库", ""), com::S_OK);
+  EXPECT_EQ(result_, mom::kVariantFalse);
+  EXPECT_EQ(err_, "Arithmetic overflow error converting numeric to data type numeric.");
+  EXPECT_EQ(State(1004), before);
+}
+
 TEST_F(CompositeWriteBackTest, ShopFloorLineWithoutALastOperationWritesNothing) {
   conn_->Execute("update sfc_moroutingdetail set LastFlag = '0' where MoRoutingId = 2001");
   const std::string before = State(1001);

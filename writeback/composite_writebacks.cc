@@ -55,6 +55,10 @@ VariantBool MoQtyWrB(_clsMOM& self, int32_t& iMoDId, VariantBool bBPFlag, double
       "sfc_moroutingdetail b where a.MoRoutingId = b.MoRoutingId and b.LastFlag = 1 and a.MoDId = " +
           std::to_string(iMoDId),
       oConn.get());
+  // A routing may hold more than one last operation, and the statement leaves their
+  // order to the database: the lines are written in the order of their keys, as the
+  // server's clustered key gives them, whichever database holds them.
+  rs->SetSort("MoRoutingDId");
   if (rs->Eof()) {
     ErrMsg = XMLRSData::GetResText("Z7.Z7M.VBInterface.00100");
     return result;

@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <string>
@@ -89,6 +90,33 @@ void QuantityFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
   }
 }
 
+// round(x[, places]) as the original server rounds: half away from zero, worked on the
+// shortest decimal form of a double, as the server rounds its decimals. SQLite's own
+// round works in binary and rounds a value just below a half (-0.0004944999999999999)
+// up, where the server rounds it down. Negative places round to tens, hundreds, ...
+void RoundFunction(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+  const int type = sqlite3_value_numeric_type(argv[0]);
+  if (type == SQLITE_NULL || (argc > 1 && sqlite3_value_type(argv[1]) == SQLITE_NULL)) {
+    sqlite3_result_null(ctx);
+    return;
+  }
+  const int64_t places = argc > 1 ? sqlite3_value_int64(argv[1]) : 0;
+  if (places < 0) {
+    const double scale = std::pow(10.0, static_cast<double>(-places));
+    const double v = sqlite3_value_double(argv[0]);
+    const double r = std::round(v / scale) * scale;  // std::round goes half away from zero
+    if (type == SQLITE_INTEGER && std::fabs(r) < 9.2e18) return sqlite3_result_int64(ctx, static_cast<int64_t>(r));
+    return sqlite3_result_double(ctx, r);
+  }
+  if (type == SQLITE_INTEGER) return sqlite3_result_int64(ctx, sqlite3_value_int64(argv[0]));
+  try {
+    sqlite3_result_double(ctx, com::RoundDecimal(sqlite3_value_double(argv[0]), static_cast<int>(std::min<int64_t>(places, 30)),
+                                                 com::Halfway::kAwayFromZero));
+  } catch (const std::exception&) {
+    sqlite3_result_error_nomem(ctx);
+  }
+}
+
 }  // namespace
 
 int RegisterFunctions(sqlite3* db) {
@@ -104,6 +132,11 @@ int RegisterFunctions(sqlite3* db) {
   rc = sqlite3_create_function_v2(db, quantity.c_str(), 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS,
                                   nullptr, &QuantityFunction, nullptr, nullptr, nullptr);
   if (rc != SQLITE_OK) return rc;
+  for (int args : {1, 2}) {
+    rc = sqlite3_create_function_v2(db, "round", args, SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS, nullptr,
+                                    &RoundFunction, nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK) return rc;
+  }
   return sqlite3_create_function_v2(db, now.c_str(), 0, SQLITE_UTF8, nullptr, &CurrentTimeFunction, nullptr,
                                     nullptr, nullptr);
 }

@@ -5,7 +5,8 @@ struct sqlite3;
 
 namespace ado::sqlite {
 
-// mom_money_text(row_version), mom_getdate(), mom_cast_int(x) and mom_quantity(x);
+// mom_money_text(row_version), mom_getdate(), mom_cast_int(x), mom_quantity(x) and
+// round(x[, places]) in place of SQLite's own;
 // returns an SQLite result code.
 int RegisterFunctions(sqlite3* db);
 
