@@ -1,8 +1,11 @@
 #include "database/database_test_support.h"
 
 #include <stdexcept>
+#include <utility>
 
+#include "platform/ado/field.h"
 #include "platform/ado/recordset.h"
+#include "platform/ado/text.h"
 #include "platform/com/date.h"
 
 namespace database_testing {
@@ -10,6 +13,8 @@ namespace database_testing {
 DirectConnection::DirectConnection(const std::string& connection_string) : connection_(ado::Connection::Create()) {
   connection_->Open(connection_string);
 }
+
+DirectConnection::DirectConnection(com::Ptr<ado::Connection> connection) : connection_(std::move(connection)) {}
 
 void DirectConnection::Exec(const std::string& sql) { connection_->Execute(sql); }
 
@@ -41,6 +46,17 @@ std::vector<std::vector<std::string>> DirectConnection::Rows(const std::string& 
     for (int32_t i = 0; i < rs->fields().Count(); ++i) row.push_back(Canonical(rs->fields().Item(i).Value()));
   }
   return rows;
+}
+
+std::map<std::string, std::string> DirectConnection::NamedRow(const std::string& sql) {
+  com::Ptr<ado::Recordset> rs = ado::Recordset::Create();
+  rs->SetCursorLocation(ado::adUseClient);
+  rs->Open(sql, connection_.get());
+  std::map<std::string, std::string> row;
+  if (rs->Eof()) return row;
+  for (int32_t i = 0; i < rs->fields().Count(); ++i)
+    row[ado::AsciiLower(rs->fields().Item(i).Name())] = Canonical(rs->fields().Item(i).Value());
+  return row;
 }
 
 std::string DirectConnection::Text(const std::string& sql) {

@@ -4,6 +4,7 @@
 // embedded database has, testing/sqlite_file.h opens the file itself.
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -19,9 +20,13 @@ using testing_support::SqliteFile;
 class DirectConnection {
  public:
   explicit DirectConnection(const std::string& connection_string);
+  // Reads through `connection`, inside whatever transaction it has open.
+  explicit DirectConnection(com::Ptr<ado::Connection> connection);
 
   void Exec(const std::string& sql);
   std::vector<std::vector<std::string>> Rows(const std::string& sql);
+  // The only row's values by lower-cased column name; empty when there is no row.
+  std::map<std::string, std::string> NamedRow(const std::string& sql);
   std::string Text(const std::string& sql);
   int64_t Int(const std::string& sql);
   double Real(const std::string& sql);

@@ -8,35 +8,34 @@
 //   then connect with ado::ConnectionString::ForSqliteFile("/data/mom.db").
 //
 // Stored procedures (provider "SQLite", called with adCmdStoredProc, the return value
-// first, then the inputs in this order). Every one returns 0 on success or one of the
+// first, then the inputs in the order that procedure_signatures.h lists them with
+// their types and return values). Every one returns 0 on success or one of the
 // ReturnCode values below; a refused call changes nothing. A token (Krts argument) is
 // the row's version as the component reads it, convert(char,convert(money,Krts),2);
 // trailing blanks do not matter and an empty token skips the check.
 //
-//   Usp_SF_UpdOpTransformDecQty (iOpMdId INT, fNetChgQty DECIMAL, Krts VARCHAR(30))
+//   Usp_SF_UpdOpTransformDecQty
 //       Adds the change to the operation-move line's Qty and to the TransOutQty of the
 //       routing line it moves out of (the line's MoRoutingDId). The token is the move
 //       line's.
-//   Usp_SF_UpdMRoutingQty (Type TINYINT, MoRoutingDId INT, fNetChgQty DECIMAL, Krts VARCHAR(30))
+//   Usp_SF_UpdMRoutingQty
 //       Adds the change to a quantity of a routing line (sfc_moroutingdetail):
 //         1 QualifiedQty   2 ScrapQty   3 RefusedQty   4 BalQualifiedQty   5 TransOutQty
 //         6 CompleteQty and QualifiedQty (finished quantity reported at the last operation)
 //       Other types: kFailed. The order line being closed: kOrderClosed.
-//   Usp_MO_UpdMoQty (Type TINYINT, iMoDId INT, fNetChgQty DECIMAL, IsChk BIT, Krts VARCHAR(30),
-//                    CurDate DATETIME)
+//   Usp_MO_UpdMoQty
 //       1 received quantity (QualifiedInQty; CurDate kept as LastInDate),
 //       2 quantity reported for inspection (DeclaredQty; CurDate kept as LastDeclareDate);
 //       other types kFailed.
 //       With IsChk the result may not exceed the order quantity (kReceiptExceedsOrder,
 //       kNothingToInspect); a receipt never goes below zero (kReceiptBelowZero).
-//   Usp_MO_UpdMoAllocateTxQty (Type TINYINT, MoAllocateId INT, fNetChgQty DECIMAL, bChk BIT,
-//                              Krts VARCHAR(30))
+//   Usp_MO_UpdMoAllocateTxQty
 //       1 issued quantity (IssQty), 2 inspected quantity (InspQty), other types kFailed;
 //       a deleted component kAllocationDeleted, checked before kOrderClosed. With bChk the
 //       result may not exceed the planned quantity (kIssueExceedsPlan,
 //       kNothingToInspect); issues never go below zero (kReturnExceedsIssued).
 //
-//   Usp_MO_GetMoBFAllocate (MoDId INT, Qty DECIMAL(20,6))
+//   Usp_MO_GetMoBFAllocate
 //       The backflush issue lines for a finished quantity Qty of an order line: one row
 //       per allocation backflushed at receipt (WIPType 1), not deleted and not a
 //       by-product, in SortSeq order, with the columns of the component's bill list
@@ -49,11 +48,7 @@
 //       (1 + CompScrap/100); fixed usage the still unissued Qty - IssQty (at least 0)
 //       for a positive Qty, else 0. Changes nothing. kNoBackflushWarehouse, with no
 //       rows, when such an allocation has no warehouse; kRowChanged for no such line.
-//   Usp_MO_GenMoFromSo (AccId CHAR(3), mocode NVARCHAR(30), sodid INT, cbomid INT,
-//                       invcode NVARCHAR(20), Free1..Free10 NVARCHAR(20), qty DECIMAL,
-//                       duedate DATETIME, createuser NVARCHAR(30), createdate DATETIME,
-//                       remark NVARCHAR(255), SoType TINYINT, from NVARCHAR(2),
-//                       igrouptype INT, inum DECIMAL, iinvexchrate DECIMAL)
+//   Usp_MO_GenMoFromSo
 //       Creates one order (mom_order, code mocode) with one line (mom_orderdetail,
 //       status planned) for the demand line sodid of kind SoType (1 sales, 3 external, kept
 //       as SoType 2):
@@ -63,8 +58,7 @@
 //       table "#tmp_moallocate" when there is one (emptied first). A code already used:
 //       kDuplicateCode; no part or no valid bill: kNoValidBom; a blank code: kFailed.
 //       Moves sys_doccode 'MO21' past a code of the form Prefix + digits.
-//   Usp_MP_GetATONetDemand (MoDId INT, IsDel BIT, PartId INT, DueDate DATETIME,
-//                           SoType TINYINT, SoDId INT, OrdFlag BIT)
+//   Usp_MP_GetATONetDemand
 //       Returns the net-demand rows of the demand line (mps_netdemand by SoType and
 //       SoDId; SoType 3 reads 2) that can take a credit: DemandId, PartId, Seq, Factor, BalQty (demand not
 //       yet credited, or with IsDel what was credited), CrdQty, Krts (token text), by Seq

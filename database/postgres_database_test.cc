@@ -15,6 +15,7 @@
 
 #include "database/manufacturing_db.h"
 #include "database/postgres_database.h"
+#include "database/procedure_signatures.h"
 #include "database/schema_identifiers.h"
 #include "platform/ado/command.h"
 #include "platform/ado/connection.h"
@@ -194,54 +195,14 @@ TEST_F(PostgresDatabaseTest, FlagsCompareWithIntegers) {
 
 // ---------------------------------------------------------------- procedure parity
 
-struct Param {
-  const char* name;
-  ado::DataType type;
-  int32_t size = 0;
-};
-
-struct Procedure {
-  const char* name;
-  std::vector<Param> inputs;
-};
-
-const Param kQty{"fNetChgQty", ado::adDecimal};
-const Param kToken{"Krts", ado::adVarChar, 30};
-const Param kType{"Type", ado::adUnsignedTinyInt};
-const Procedure kOpTransform{"Usp_SF_UpdOpTransformDecQty", {{"iOpMdId", ado::adInteger}, kQty, kToken}};
-const Procedure kRoutingQty{"Usp_SF_UpdMRoutingQty", {kType, {"MoRoutingDId", ado::adInteger}, kQty, kToken}};
-const Procedure kMoQty{"Usp_MO_UpdMoQty",
-                       {kType, {"iMoDId", ado::adInteger}, kQty, {"IsChk", ado::adBoolean}, kToken,
-                        {"CurDate", ado::adDBTimeStamp}}};
-const Procedure kAllocateQty{"Usp_MO_UpdMoAllocateTxQty",
-                             {kType, {"MoAllocateId", ado::adInteger}, kQty, {"bChk", ado::adBoolean}, kToken}};
-const Procedure kBackflush{"Usp_MO_GetMoBFAllocate", {{"MoDId", ado::adInteger}, {"Qty", ado::adDecimal}}};
-const Procedure kAtoDemand{"Usp_MP_GetATONetDemand",
-                           {{"MoDId", ado::adInteger}, {"IsDel", ado::adBoolean}, {"PartId", ado::adInteger},
-                            {"DueDate", ado::adDBTimeStamp}, {"SoType", ado::adUnsignedTinyInt},
-                            {"SoDId", ado::adInteger}, {"OrdFlag", ado::adBoolean}}};
-
-Procedure GenerationProcedure() {
-  Procedure p{"Usp_MO_GenMoFromSo",
-              {{"AccId", ado::adChar, 3}, {"mocode", ado::adVarWChar, 30}, {"sodid", ado::adInteger},
-               {"cbomid", ado::adInteger}, {"invcode", ado::adVarWChar, 20}}};
-  static const char* const kFree[] = {"Free1", "Free2", "Free3", "Free4", "Free5",
-                                      "Free6", "Free7", "Free8", "Free9", "Free10"};
-  for (const char* free : kFree) p.inputs.push_back({free, ado::adVarWChar, 20});
-  for (Param more : std::vector<Param>{{"qty", ado::adDecimal},
-                                       {"duedate", ado::adDBTimeStamp},
-                                       {"createuser", ado::adVarWChar, 30},
-                                       {"createdate", ado::adDBTimeStamp},
-                                       {"remark", ado::adVarWChar, 255},
-                                       {"SoType", ado::adUnsignedTinyInt},
-                                       {"from", ado::adVarWChar, 2},
-                                       {"igrouptype", ado::adInteger},
-                                       {"inum", ado::adDecimal},
-                                       {"iinvexchrate", ado::adDecimal}})
-    p.inputs.push_back(more);
-  return p;
-}
-const Procedure kGenerate = GenerationProcedure();
+using Procedure = database::ProcedureSignature;
+const Procedure* const kOpTransform = &database::kUpdOpTransformDecQty;
+const Procedure* const kRoutingQty = &database::kUpdMRoutingQty;
+const Procedure* const kMoQty = &database::kUpdMoQty;
+const Procedure* const kAllocateQty = &database::kUpdMoAllocateTxQty;
+const Procedure* const kBackflush = &database::kGetMoBFAllocate;
+const Procedure* const kAtoDemand = &database::kGetAtoNetDemand;
+const Procedure* const kGenerate = &database::kGenMoFromSo;
 
 const com::Variant kNull = com::Variant::Null();
 com::Variant Day(int year, int month, int day) { return com::DateFromCivil({year, month, day, 0, 0, 0}); }
@@ -270,40 +231,40 @@ struct ParityCase {
 
 const std::vector<ParityCase>& ParityCases() {
   static const std::vector<ParityCase> cases = {
-      {"operation move", &kOpTransform, {4101, 1.5, kCurrentToken}, 0,
+      {"operation move", kOpTransform, {4101, 1.5, kCurrentToken}, 0,
        "sfc_optransformdetail WHERE OpMdId = 4101",
        {"SELECT Qty, convert(char,convert(money,Krts),2) AS t FROM sfc_optransformdetail WHERE OpMdId = 4101",
         "SELECT TransOutQty FROM sfc_moroutingdetail WHERE MoRoutingDId = 3001"}},
-      {"operation move, stale token", &kOpTransform, {4101, 1.5, std::string("0.0001")}, 90001},
-      {"finished at the last operation", &kRoutingQty, {uint8_t{6}, 3003, 2, kCurrentToken}, 0,
+      {"operation move, stale token", kOpTransform, {4101, 1.5, std::string("0.0001")}, 90001},
+      {"finished at the last operation", kRoutingQty, {uint8_t{6}, 3003, 2, kCurrentToken}, 0,
        "sfc_moroutingdetail WHERE MoRoutingDId = 3003",
        {"SELECT CompleteQty, QualifiedQty, ScrapQty FROM sfc_moroutingdetail WHERE MoRoutingDId = 3003"}},
-      {"routing scrap", &kRoutingQty, {uint8_t{2}, 3002, kNull, std::string("")}, 0, nullptr,
+      {"routing scrap", kRoutingQty, {uint8_t{2}, 3002, kNull, std::string("")}, 0, nullptr,
        {"SELECT ScrapQty, convert(char,convert(money,Krts),2) AS t FROM sfc_moroutingdetail WHERE MoRoutingDId = 3002"}},
-      {"unknown routing type", &kRoutingQty, {uint8_t{7}, 3003, 1, std::string("")}, 90002},
-      {"routing of a closed line", &kRoutingQty, {uint8_t{1}, 3021, 1, std::string("")}, 90004},
-      {"receipt over the order", &kMoQty, {uint8_t{1}, 1001, 9, true, std::string(""), kNull}, 90006},
-      {"receipt below zero", &kMoQty, {uint8_t{1}, 1001, -3, false, std::string(""), kNull}, 90011},
-      {"inspection over the order", &kMoQty, {uint8_t{2}, 1001, 8, true, std::string(""), kNull}, 90015},
-      {"receipt", &kMoQty, {uint8_t{1}, 1001, 2.25, true, kCurrentToken, Day(2024, 3, 9)}, 0,
+      {"unknown routing type", kRoutingQty, {uint8_t{7}, 3003, 1, std::string("")}, 90002},
+      {"routing of a closed line", kRoutingQty, {uint8_t{1}, 3021, 1, std::string("")}, 90004},
+      {"receipt over the order", kMoQty, {uint8_t{1}, 1001, 9, true, std::string(""), kNull}, 90006},
+      {"receipt below zero", kMoQty, {uint8_t{1}, 1001, -3, false, std::string(""), kNull}, 90011},
+      {"inspection over the order", kMoQty, {uint8_t{2}, 1001, 8, true, std::string(""), kNull}, 90015},
+      {"receipt", kMoQty, {uint8_t{1}, 1001, 2.25, true, kCurrentToken, Day(2024, 3, 9)}, 0,
        "mom_orderdetail WHERE MoDId = 1001",
        {"SELECT QualifiedInQty, LastInDate, convert(char,convert(money,Krts),2) AS t FROM mom_orderdetail "
         "WHERE MoDId = 1001"}},
-      {"receipt on a closed line", &kMoQty, {uint8_t{1}, 1003, 1, false, std::string(""), kNull}, 90004},
-      {"issue of a deleted component", &kAllocateQty, {uint8_t{1}, 5008, 1, true, std::string("")}, 90005},
-      {"issue over the plan", &kAllocateQty, {uint8_t{1}, 5001, 7, true, std::string("")}, 90007},
-      {"return over the issue", &kAllocateQty, {uint8_t{1}, 5001, -5, false, std::string("")}, 90009},
-      {"inspection of a component", &kAllocateQty, {uint8_t{2}, 5002, 3.5, kNull, kCurrentToken}, 0,
+      {"receipt on a closed line", kMoQty, {uint8_t{1}, 1003, 1, false, std::string(""), kNull}, 90004},
+      {"issue of a deleted component", kAllocateQty, {uint8_t{1}, 5008, 1, true, std::string("")}, 90005},
+      {"issue over the plan", kAllocateQty, {uint8_t{1}, 5001, 7, true, std::string("")}, 90007},
+      {"return over the issue", kAllocateQty, {uint8_t{1}, 5001, -5, false, std::string("")}, 90009},
+      {"inspection of a component", kAllocateQty, {uint8_t{2}, 5002, 3.5, kNull, kCurrentToken}, 0,
        "mom_moallocate WHERE AllocateId = 5002",
        {"SELECT InspQty, IssQty, convert(char,convert(money,Krts),2) AS t FROM mom_moallocate WHERE AllocateId = 5002"}},
-      {"backflush lines", &kBackflush, {1001, 4}, 0},
-      {"backflush of a reversal", &kBackflush, {1001, -2}, 0},
-      {"backflush without a warehouse", &kBackflush, {1004, 1}, 1019992},
-      {"backflush of no line", &kBackflush, {9999, 1}, 90001},
-      {"ATO net demand", &kAtoDemand, {0, false, 0, kNull, uint8_t{1}, 8113, false}, 0},
-      {"ATO credit taken back", &kAtoDemand, {0, true, 0, kNull, uint8_t{1}, 8103, false}, 0},
-      {"ATO of an external line", &kAtoDemand, {0, false, 0, kNull, uint8_t{3}, 8613, false}, 0},
-      {"MO from a sales line", &kGenerate, Generation("MO0000042 ", 8121, "FG001", {}, 4, 1), 0, nullptr,
+      {"backflush lines", kBackflush, {1001, 4}, 0},
+      {"backflush of a reversal", kBackflush, {1001, -2}, 0},
+      {"backflush without a warehouse", kBackflush, {1004, 1}, 1019992},
+      {"backflush of no line", kBackflush, {9999, 1}, 90001},
+      {"ATO net demand", kAtoDemand, {0, false, 0, kNull, uint8_t{1}, 8113, false}, 0},
+      {"ATO credit taken back", kAtoDemand, {0, true, 0, kNull, uint8_t{1}, 8103, false}, 0},
+      {"ATO of an external line", kAtoDemand, {0, false, 0, kNull, uint8_t{3}, 8613, false}, 0},
+      {"MO from a sales line", kGenerate, Generation("MO0000042 ", 8121, "FG001", {}, 4, 1), 0, nullptr,
        {"SELECT d.InvCode, d.BomId, d.Qty, d.Status, d.SoType, d.SoCode, d.SoSeq, d.DueDate, "
         "convert(char,convert(money,d.Krts),2) AS t FROM mom_orderdetail d JOIN mom_order o ON o.MoId = d.MoId "
         "WHERE o.MoCode = 'MO0000042'",
@@ -311,14 +272,14 @@ const std::vector<ParityCase>& ParityCases() {
         "JOIN mom_orderdetail d ON d.MoDId = a.MoDId JOIN mom_order o ON o.MoId = d.MoId "
         "WHERE o.MoCode = 'MO0000042' ORDER BY a.SortSeq",
         "SELECT NextNumber FROM sys_doccode"}},
-      {"MO from an external line", &kGenerate,
+      {"MO from an external line", kGenerate,
        Generation("EXMO1", 8611, "FG002", {std::string("红色"), std::string("26寸")}, 4, 3), 0, nullptr,
        {"SELECT d.PartId, d.BomId, d.SoType, d.SoCode, d.Free1, d.Free2 FROM mom_orderdetail d "
         "JOIN mom_order o ON o.MoId = d.MoId WHERE o.MoCode = 'EXMO1'",
         "SELECT NextNumber FROM sys_doccode"}},
-      {"MO code taken", &kGenerate, Generation("SMO0001", 8121, "FG001", {}, 4, 1), 90022},
-      {"MO of an item without a bill", &kGenerate, Generation("MO0000050", 8123, "CP001", {}, 10, 1), 90010},
-      {"MO with a blank code", &kGenerate, Generation("   ", 8121, "FG001", {}, 4, 1), 90002},
+      {"MO code taken", kGenerate, Generation("SMO0001", 8121, "FG001", {}, 4, 1), 90022},
+      {"MO of an item without a bill", kGenerate, Generation("MO0000050", 8123, "CP001", {}, 10, 1), 90010},
+      {"MO with a blank code", kGenerate, Generation("   ", 8121, "FG001", {}, 4, 1), 90002},
   };
   return cases;
 }
@@ -337,15 +298,16 @@ int32_t Call(ado::Connection& c, const ParityCase& k, std::vector<std::string>* 
       v = TokenOf(c, std::string("SELECT convert(char,convert(money,Krts),2) AS t FROM ") + k.token_sql);
   com::Ptr<ado::Command> cmd = ado::Command::Create();
   cmd->SetActiveConnection(com::Ptr<ado::Connection>(&c));
-  cmd->command_text = k.procedure->name;
+  cmd->command_text = std::string(k.procedure->name);
   cmd->command_type = ado::adCmdStoredProc;
   cmd->parameters().Append(cmd->CreateParameter("Return", ado::adInteger, ado::adParamReturnValue));
   for (size_t i = 0; i < inputs.size(); ++i) {
-    const Param& def = k.procedure->inputs[i];
-    com::Ptr<ado::Parameter> p = cmd->CreateParameter(def.name, def.type, ado::adParamInput, def.size, inputs[i]);
+    const database::ProcedureParameter& def = k.procedure->inputs[i];
+    com::Ptr<ado::Parameter> p =
+        cmd->CreateParameter(std::string(def.name), def.type, ado::adParamInput, def.size, inputs[i]);
     if (def.type == ado::adDecimal) {
-      p->precision = 28;
-      p->numeric_scale = 6;
+      p->precision = def.precision;
+      p->numeric_scale = def.scale;
     }
     cmd->parameters().Append(p);
   }
@@ -372,7 +334,7 @@ Outcome CallAndRead(ado::Connection& c, const ParityCase& k) {
 TEST_F(PostgresDatabaseTest, ConcurrentWriteBacksWithOneTokenLandOnce) {
   const std::string token =
       TokenOf(*db_, "SELECT convert(char,convert(money,Krts),2) AS t FROM mom_orderdetail WHERE MoDId = 1002");
-  const ParityCase receipt{"receipt", &kMoQty, {uint8_t{1}, 1002, 1, true, token, kNull}, 0};
+  const ParityCase receipt{"receipt", kMoQty, {uint8_t{1}, 1002, 1, true, token, kNull}, 0};
   com::Ptr<ado::Connection> first = Connect(Target(SampleName()));
   first->BeginTrans();
   const int32_t first_code = Call(*first, receipt);

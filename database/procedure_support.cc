@@ -9,6 +9,10 @@ namespace database {
 ProcedureArgs::ProcedureArgs(std::string_view procedure, std::span<const com::Variant> args,
                              size_t expected)
     : args_(args) {
+  CheckArgumentCount(procedure, args, expected);
+}
+
+void CheckArgumentCount(std::string_view procedure, std::span<const com::Variant> args, size_t expected) {
   if (args.size() < expected)
     throw std::runtime_error("存储过程 " + std::string(procedure) + " 需要 " + std::to_string(expected) +
                              " 个参数，收到 " + std::to_string(args.size()) + " 个");

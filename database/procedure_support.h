@@ -15,6 +15,10 @@
 
 namespace database {
 
+// Raises std::runtime_error when the caller passed fewer arguments than the procedure
+// takes.
+void CheckArgumentCount(std::string_view procedure, std::span<const com::Variant> args, size_t expected);
+
 // The procedure's arguments with the lenient reading the callers rely on: a null
 // quantity is zero, a null flag false, a null token empty. A quantity is a
 // StoredQuantity. Raises std::runtime_error

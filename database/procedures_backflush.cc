@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "database/manufacturing_db.h"
+#include "database/procedure_registration.h"
 #include "database/procedure_support.h"
 #include "database/procedures_internal.h"
 #include "platform/ado/numeric_rules.h"
@@ -147,7 +148,7 @@ int32_t GetMoBFAllocate(ado::ProcedureContext& db, std::span<const com::Variant>
 }  // namespace
 
 void RegisterBackflushProcedures() {
-  ado::RegisterProcedure(kProvider, "Usp_MO_GetMoBFAllocate", GetMoBFAllocate);
+  RegisterProcedureBody(kGetMoBFAllocate, GetMoBFAllocate);
 }
 
 }  // namespace database

@@ -2,6 +2,7 @@
 // up to date as receipts, inspections and issues are saved.
 
 #include "database/manufacturing_db.h"
+#include "database/procedure_registration.h"
 #include "database/procedure_support.h"
 #include "database/procedures_internal.h"
 
@@ -83,8 +84,8 @@ int32_t UpdMoAllocateTxQty(ado::ProcedureContext& db, std::span<const com::Varia
 }  // namespace
 
 void RegisterOrderProcedures() {
-  ado::RegisterProcedure(kProvider, "Usp_MO_UpdMoQty", UpdMoQty);
-  ado::RegisterProcedure(kProvider, "Usp_MO_UpdMoAllocateTxQty", UpdMoAllocateTxQty);
+  RegisterProcedureBody(kUpdMoQty, UpdMoQty);
+  RegisterProcedureBody(kUpdMoAllocateTxQty, UpdMoAllocateTxQty);
 }
 
 }  // namespace database

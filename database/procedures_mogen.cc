@@ -4,6 +4,7 @@
 #include <string>
 
 #include "database/manufacturing_db.h"
+#include "database/procedure_registration.h"
 #include "database/procedure_support.h"
 #include "database/procedures_internal.h"
 #include "platform/ado/numeric_rules.h"
@@ -196,8 +197,8 @@ int32_t GetAtoNetDemand(ado::ProcedureContext& db, std::span<const com::Variant>
 }  // namespace
 
 void RegisterGenerationProcedures() {
-  ado::RegisterProcedure(kProvider, "Usp_MO_GenMoFromSo", GenMoFromSo);
-  ado::RegisterProcedure(kProvider, "Usp_MP_GetATONetDemand", GetAtoNetDemand);
+  RegisterProcedureBody(kGenMoFromSo, GenMoFromSo);
+  RegisterProcedureBody(kGetAtoNetDemand, GetAtoNetDemand);
 }
 
 }  // namespace database

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "database/manufacturing_db.h"
+#include "database/procedure_registration.h"
 #include "database/procedure_support.h"
 #include "database/procedures_internal.h"
 
@@ -99,8 +100,8 @@ int32_t UpdMRoutingQty(ado::ProcedureContext& db, std::span<const com::Variant> 
 }  // namespace
 
 void RegisterShopFloorProcedures() {
-  ado::RegisterProcedure(kProvider, "Usp_SF_UpdOpTransformDecQty", UpdOpTransformDecQty);
-  ado::RegisterProcedure(kProvider, "Usp_SF_UpdMRoutingQty", UpdMRoutingQty);
+  RegisterProcedureBody(kUpdOpTransformDecQty, UpdOpTransformDecQty);
+  RegisterProcedureBody(kUpdMRoutingQty, UpdMRoutingQty);
 }
 
 }  // namespace database

@@ -10,6 +10,7 @@
 
 #include "database/database_test_support.h"
 #include "database/manufacturing_db.h"
+#include "database/procedure_signatures.h"
 #include "platform/ado/command.h"
 #include "platform/ado/connection.h"
 #include "platform/ado/connection_string.h"
@@ -27,40 +28,18 @@ using database_testing::DirectConnection;
 using database_testing::SqliteFile;
 using testing_support::TestDatabase;
 
-struct ParamDef {
-  const char* name;
-  ado::DataType type;
-  int32_t size = 0;
-};
-
-// A procedure's inputs in binding order, and which input names the row whose token
-// the caller passes.
+// A procedure, and which input names the row whose token the caller passes.
 struct ProcedureDef {
-  const char* name;
-  std::vector<ParamDef> inputs;
+  const database::ProcedureSignature* signature;
   const char* table;
   const char* key;
   size_t key_input;
 };
 
-const ProcedureDef kOpTransform{"Usp_SF_UpdOpTransformDecQty",
-                                {{"iOpMdId", ado::adInteger}, {"fNetChgQty", ado::adDecimal},
-                                 {"Krts", ado::adVarChar, 30}},
-                                "sfc_optransformdetail", "OpMdId", 0};
-const ProcedureDef kRoutingQty{"Usp_SF_UpdMRoutingQty",
-                               {{"Type", ado::adUnsignedTinyInt}, {"MoRoutingDId", ado::adInteger},
-                                {"fNetChgQty", ado::adDecimal}, {"Krts", ado::adVarChar, 30}},
-                               "sfc_moroutingdetail", "MoRoutingDId", 1};
-const ProcedureDef kMoQty{"Usp_MO_UpdMoQty",
-                          {{"Type", ado::adUnsignedTinyInt}, {"iMoDId", ado::adInteger},
-                           {"fNetChgQty", ado::adDecimal}, {"IsChk", ado::adBoolean},
-                           {"Krts", ado::adVarChar, 30}, {"CurDate", ado::adDBTimeStamp}},
-                          "mom_orderdetail", "MoDId", 1};
-const ProcedureDef kAllocateQty{"Usp_MO_UpdMoAllocateTxQty",
-                                {{"Type", ado::adUnsignedTinyInt}, {"MoAllocateId", ado::adInteger},
-                                 {"fNetChgQty", ado::adDecimal}, {"bChk", ado::adBoolean},
-                                 {"Krts", ado::adVarChar, 30}},
-                                "mom_moallocate", "AllocateId", 1};
+const ProcedureDef kOpTransform{&database::kUpdOpTransformDecQty, "sfc_optransformdetail", "OpMdId", 0};
+const ProcedureDef kRoutingQty{&database::kUpdMRoutingQty, "sfc_moroutingdetail", "MoRoutingDId", 1};
+const ProcedureDef kMoQty{&database::kUpdMoQty, "mom_orderdetail", "MoDId", 1};
+const ProcedureDef kAllocateQty{&database::kUpdMoAllocateTxQty, "mom_moallocate", "AllocateId", 1};
 
 enum class Token {
   kCurrent,  // read just before the call
@@ -123,15 +102,16 @@ class ProcedureTest : public ::testing::Test {
   int32_t Call(const ProcedureDef& p, const std::vector<com::Variant>& inputs) {
     com::Ptr<ado::Command> cmd = ado::Command::Create();
     cmd->SetActiveConnection(connection_);
-    cmd->command_text = p.name;
+    cmd->command_text = std::string(p.signature->name);
     cmd->command_type = ado::adCmdStoredProc;
     cmd->parameters().Append(cmd->CreateParameter("Return", ado::adInteger, ado::adParamReturnValue));
-    for (size_t i = 0; i < inputs.size() && i < p.inputs.size(); ++i) {
-      const ParamDef& def = p.inputs[i];
-      com::Ptr<ado::Parameter> param = cmd->CreateParameter(def.name, def.type, ado::adParamInput, def.size, inputs[i]);
+    for (size_t i = 0; i < inputs.size() && i < p.signature->inputs.size(); ++i) {
+      const database::ProcedureParameter& def = p.signature->inputs[i];
+      com::Ptr<ado::Parameter> param =
+          cmd->CreateParameter(std::string(def.name), def.type, ado::adParamInput, def.size, inputs[i]);
       if (def.type == ado::adDecimal) {
-        param->precision = 28;
-        param->numeric_scale = 6;
+        param->precision = def.precision;
+        param->numeric_scale = def.scale;
       }
       cmd->parameters().Append(param);
     }
@@ -156,7 +136,7 @@ class ProcedureTest : public ::testing::Test {
 
     std::vector<com::Variant> inputs = c.inputs;
     size_t token_input = 0;
-    while (std::string(p.inputs[token_input].name) != "Krts") ++token_input;
+    while (p.signature->inputs[token_input].name != "Krts") ++token_input;
     switch (c.token) {
       case Token::kCurrent: inputs[token_input] = ReadToken(p.table, p.key, id); break;
       case Token::kEmpty: inputs[token_input] = ""; break;

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "database/procedure_signatures.h"
+#include "platform/ado/parameter.h"
 #include "testing/mom_fixture.h"
 
 namespace {
@@ -85,6 +87,28 @@ TEST_F(GenMoFromDemandTest, ReturnCodesAndTheBillChosen) {
   EXPECT_EQ(Of("Free1", "MOX003").ToString(), "红色");
   EXPECT_EQ(Of("SoCode", "MOX001").ToString(), "SO0002");
   EXPECT_DOUBLE_EQ(Of("Qty", "MOX001").ToR8(), 2.5);
+}
+
+// The command binds by position, so its parameters must be the procedure's signature:
+// "Return" first, then every input with its name, type, size, precision and scale.
+TEST(GenMoFromDemandCommand, ParametersAreTheProceduresSignature) {
+  com::Ptr<ado::Command> cmd = mom::mogen::GenMoFromDemand();
+  EXPECT_EQ(cmd->command_text, database::kGenMoFromSo.name);
+  const auto& inputs = database::kGenMoFromSo.inputs;
+  ASSERT_EQ(cmd->parameters().Count(), static_cast<int32_t>(inputs.size() + 1));
+  EXPECT_EQ(cmd->parameters().Item(0).name, "Return");
+  EXPECT_EQ(cmd->parameters().Item(0).type, ado::adInteger);
+  EXPECT_EQ(cmd->parameters().Item(0).direction, ado::adParamReturnValue);
+  for (size_t i = 0; i < inputs.size(); ++i) {
+    const ado::Parameter& p = cmd->parameters().Item(static_cast<int32_t>(i + 1));
+    SCOPED_TRACE(p.name);
+    EXPECT_EQ(p.name, inputs[i].name);
+    EXPECT_EQ(p.type, inputs[i].type);
+    EXPECT_EQ(p.direction, ado::adParamInput);
+    EXPECT_EQ(p.size, inputs[i].size);
+    EXPECT_EQ(p.precision, inputs[i].precision);
+    EXPECT_EQ(p.numeric_scale, inputs[i].scale);
+  }
 }
 
 TEST_F(GenMoFromDemandTest, AnAutomaticCodeMovesTheNumberingPastIt) {
