@@ -1,81 +1,241 @@
-#include "platform/ado/sqlite/dialect.h"
+// The T-SQL rewrite on both dialects: one row per construct with what each database
+// gets, so that a construct one dialect lacks or spells wrong fails its row.
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstdint>
 #include <limits>
 
 #include "platform/ado/ado_test_support.h"
-#include "platform/ado/field.h"
-#include "testing/test_support.h"
+#include "platform/ado/postgres/dialect.h"
+#include "platform/ado/sqlite/dialect.h"
+#include "platform/ado/tsql/sql_tokenizer.h"
 
 namespace {
 
-using ado::sqlite::Translate;
-using ado_test::Open;
-using ado_test::RaisedNumber;
-using ado_test::Scalar;
-
-struct Rewrite {
-  const char* in;
-  const char* out;
-};
-
-TEST(DialectTest, RewritesTheSupportedConstructsAndNothingElse) {
-  const Rewrite cases[] = {
-      // money text of a row version, any case and spacing, nested operands
-      {"select convert(char,convert(money,Krts),2) from T", "select mom_money_text(Krts) from T"},
-      {"SELECT CONVERT( CHAR ,Convert(MONEY, b.Krts ) , 2) FROM T b", "SELECT mom_money_text(b.Krts) FROM T b"},
-      {"select x from T where convert(char,convert(money,(a+(b))),2) = ?",
-       "select x from T where mom_money_text((a+(b))) = ?"},
-      {"select convert(char,convert(money,Krts),1) from T", "select convert(char,convert(money,Krts),1) from T"},
-      // current time
-      {"select getdate()", "select mom_getdate()"},
-      {"update T set d = GetDate ( ) where k = ?", "update T set d = mom_getdate() where k = ?"},
-      // session tables
-      {"select * from #tmp where #tmp.a = 1", "select * from \"#tmp\" where \"#tmp\".a = 1"},
-      {"create table #w (a int)", "create TEMP table \"#w\" (a int)"},
-      {"drop table #w", "drop table \"#w\""},
-      // T-SQL aliases, only top-level select items
-      {"select a.FVFlag, a.Qty, InQty=b.Qty from mom_moallocate a, mom_orderdetail b where a.Id = b.Id",
-       "select a.FVFlag, a.Qty, b.Qty AS InQty from mom_moallocate a, mom_orderdetail b where a.Id = b.Id"},
-      {"select Flag = case when a = 1 then 'x' else 'y' end from T",
-       "select case when a = 1 then 'x' else 'y' end AS Flag from T"},
-      {"select (a = b) as f, coalesce(c, 0) from T where a = 1", "select (a = b) as f, coalesce(c, 0) from T where a = 1"},
-      {"select x from T where y in (select Z = max(y) from U)", "select x from T where y in (select max(y) AS Z from U)"},
-      {"update T set a = 1 where b = 2", "update T set a = 1 where b = 2"},
-      // look-alikes in literals and comments stay
-      {"select 'it''s #t getdate() convert(char,convert(money,k),2)', \"#q\" from T",
-       "select 'it''s #t getdate() convert(char,convert(money,k),2)', \"#q\" from T"},
-      {"select x -- getdate() #t\n from T /* a = b, #t */", "select x -- getdate() #t\n from T /* a = b, #t */"},
-      // unchanged SQLite and portable SQL
-      {"select cast(x as integer), cast(y as decimal(10,2)), coalesce(a, ?) from T where b = ?",
-       "select cast(x as integer), cast(y as decimal(10,2)), coalesce(a, ?) from T where b = ?"},
-      // casts to int convert strictly
-      {"select cast(cValue as int) as Scale from T", "select mom_cast_int(cValue) as Scale from T"},
-      {"select x from T where CAST ( (a + cast(b as int)) AS INT ) > 1",
-       "select x from T where mom_cast_int((a + mom_cast_int(b))) > 1"},
-      {"create table a (x integer primary key); insert into a values (1);\n",
-       "create table a (x integer primary key); insert into a values (1);\n"},
-      {"select N'abc', n'd' from T", "select 'abc', 'd' from T"},
-      {"select * from T with (nolock) where a = 1", "select * from T  where a = 1"},
-  };
-  for (const Rewrite& c : cases) EXPECT_EQ(Translate(c.in, {}), c.out) << c.in;
+// Whether `f` raises the data layer's provider error; any other error fails the test.
+template <class F>
+bool Refuses(F&& f) {
+  try {
+    f();
+  } catch (const com::Error& e) {
+    EXPECT_EQ(e.number(), ado::kErrProvider) << e.description();
+    return true;
+  }
+  return false;
 }
 
-TEST(DialectTest, SelectIntoCopiesDeclaredTypes) {
-  auto schema = [](std::string_view table) {
+// The SQLite dialect sees table T as declared with a INT and b VARCHAR(10).
+std::string Sqlite(std::string_view sql) {
+  return ado::sqlite::Translate(sql, [](std::string_view table) {
     std::vector<ado::sqlite::DeclaredColumn> cols;
     if (table == "T") cols = {{"a", "INT"}, {"b", "VARCHAR(10)"}};
     return cols;
+  });
+}
+
+// PostgreSQL's statements as one script.
+std::string Postgres(std::string_view sql) { return ado::postgres::Translate(sql).Script(); }
+
+struct Row {
+  const char* in;
+  const char* sqlite;
+  const char* postgres;
+};
+
+// The money text of a row version, PostgreSQL's expression for operand `x`.
+#define PG_MONEY(x) "rpad(((" x ")::numeric / 10000)::numeric(30,4)::text, 30)"
+#define PG_NOW "clock_timestamp()::timestamp(3)"
+
+const Row kRows[] = {
+    // the row-version token as money text, any case and spacing, nested operands
+    {"select convert(char,convert(money,Krts),2) from T", "select mom_money_text(Krts) from T",
+     "select " PG_MONEY("Krts") " from T"},
+    {"SELECT CONVERT( CHAR ,Convert(MONEY, b.Krts ) , 2) FROM T b", "SELECT mom_money_text(b.Krts) FROM T b",
+     "SELECT " PG_MONEY("b.Krts") " FROM T b"},
+    {"select x from T where convert(char,convert(money,(a+(b))),2) = ?",
+     "select x from T where mom_money_text((a+(b))) = ?", "select x from T where " PG_MONEY("(a+(b))") " = $1"},
+    {"select convert(char,convert(money,Krts),1) from T", "select convert(char,convert(money,Krts),1) from T",
+     "select convert(char,convert(money,Krts),1) from T"},
+    // the current time
+    {"select getdate()", "select mom_getdate()", "select " PG_NOW},
+    {"update T set d = GetDate ( ) where k = ?", "update T set d = mom_getdate() where k = ?",
+     "update T set d = " PG_NOW " where k = $1"},
+    // session tables
+    {"select * from #Tmp where #tmp.a = 1", "select * from \"#Tmp\" where \"#tmp\".a = 1",
+     "select * from \"#tmp\" where \"#tmp\".a = 1"},
+    {"create table #w (a int)", "create TEMP table \"#w\" (a int)", "create TEMP table \"#w\" (a int)"},
+    {"create table [#w] (a int)", "create TEMP table [#w] (a int)", "create TEMP table \"#w\" (a int)"},
+    {"drop table #w", "drop table \"#w\"", "drop table \"#w\""},
+    // quoted names
+    {"select [MoDId], [Order] from [mom_order]", "select [MoDId], [Order] from [mom_order]",
+     "select \"modid\", \"order\" from \"mom_order\""},
+    // Alias = expr in every select list; the statement's own aliases keep their spelling on PostgreSQL
+    {"select a.FVFlag, a.Qty, InQty=b.Qty from mom_moallocate a, mom_orderdetail b where a.Id = b.Id",
+     "select a.FVFlag, a.Qty, b.Qty AS InQty from mom_moallocate a, mom_orderdetail b where a.Id = b.Id",
+     "select a.FVFlag, a.Qty, b.Qty AS \"InQty\" from mom_moallocate a, mom_orderdetail b where a.Id = b.Id"},
+    {"select Flag = case when a = 1 then 'x' else 'y' end from T",
+     "select case when a = 1 then 'x' else 'y' end AS Flag from T",
+     "select case when a = 1 then 'x' else 'y' end AS \"Flag\" from T"},
+    {"select x from T where y in (select Z = max(y) from U)", "select x from T where y in (select max(y) AS Z from U)",
+     "select x from T where y in (select max(y) AS Z from U)"},
+    {"select (a = b) as f, coalesce(c, 0) from T where a = 1", "select (a = b) as f, coalesce(c, 0) from T where a = 1",
+     "select (a = b) as f, coalesce(c, 0) from T where a = 1"},
+    {"select 1 as 'Quoted'", "select 1 as 'Quoted'", "select 1 as \"Quoted\""},
+    {"update T set a = 1 where b = 2", "update T set a = 1 where b = 2", "update T set a = 1 where b = 2"},
+    // casts: to int as the original server converts, others the database's own
+    {"select cast(cValue as int) as Scale from T", "select mom_cast_int(cValue) as Scale from T",
+     "select mom_cast_int(cValue) as Scale from T"},
+    {"select x from T where CAST ( (a + cast(b as int)) AS INT ) > 1",
+     "select x from T where mom_cast_int((a + mom_cast_int(b))) > 1",
+     "select x from T where mom_cast_int((a + mom_cast_int(b))) > 1"},
+    {"select cast(cast(x as int) + 1 as numeric) from T", "select cast(mom_cast_int(x) + 1 as numeric) from T",
+     "select cast(mom_cast_int(x) + 1 as numeric) from T"},
+    {"select cast(x as integer), cast(y as decimal(10,2)), coalesce(a, ?) from T where b = ?",
+     "select cast(x as integer), cast(y as decimal(10,2)), coalesce(a, ?) from T where b = ?",
+     "select cast(x as integer), cast(y as decimal(10,2)), coalesce(a, $1) from T where b = $2"},
+    // T-SQL type names; after "." a word is a column
+    {"create table #w (a nvarchar(2), b datetime, c tinyint, d nchar(3))",
+     "create TEMP table \"#w\" (a nvarchar(2), b datetime, c tinyint, d nchar(3))",
+     "create TEMP table \"#w\" (a varchar(2), b timestamp(3), c smallint, d char(3))"},
+    {"select cast(x as NVARCHAR(20)), t.datetime from T t", "select cast(x as NVARCHAR(20)), t.datetime from T t",
+     "select cast(x as varchar(20)), t.datetime from T t"},
+    // parameters, numbered as SQLite does
+    {"select ?, ?3, ?, $2 from T", "select ?, ?3, ?, $2 from T", "select $1, $2, $3, $4 from T"},
+    // OffSet the column, reserved in PostgreSQL, against T-SQL's paging clause
+    {"select a.OffSet, OffSet from T a order by OffSet", "select a.OffSet, OffSet from T a order by OffSet",
+     "select a.\"offset\", \"offset\" from T a order by \"offset\""},
+    {"select x from T order by x offset 10 rows", "select x from T order by x offset 10 rows",
+     "select x from T order by x offset 10 rows"},
+    {"select x from T order by x offset ? rows", "select x from T order by x offset ? rows",
+     "select x from T order by x offset $1 rows"},
+    // N'text', table hints
+    {"select N'abc', n'd' from T with (nolock) where a = ?", "select 'abc', 'd' from T  where a = ?",
+     "select 'abc', 'd' from T  where a = $1"},
+    // look-alikes in literals, comments and PostgreSQL's own strings stay
+    {"select 'it''s #t getdate() ? convert(char,convert(money,k),2)', \"#q\" from T -- ? #t",
+     "select 'it''s #t getdate() ? convert(char,convert(money,k),2)', \"#q\" from T -- ? #t",
+     "select 'it''s #t getdate() ? convert(char,convert(money,k),2)', \"#q\" from T -- ? #t"},
+    {"select x -- getdate() #t\n from T /* a = b, #t */", "select x -- getdate() #t\n from T /* a = b, #t */",
+     "select x -- getdate() #t\n from T /* a = b, #t */"},
+    {"select E'a\\'b ? #t', x::int, $$ ? getdate() $$, $f$ it's ; #t $f$ from T",
+     "select E'a\\'b ? #t', x::int, $$ ? getdate() $$, $f$ it's ; #t $f$ from T",
+     "select E'a\\'b ? #t', x::int, $$ ? getdate() $$, $f$ it's ; #t $f$ from T"},
+    // scripts: SQLite keeps the text around the statements, PostgreSQL gets them one by one
+    {"create table a (x integer primary key); insert into a values (1);\n",
+     "create table a (x integer primary key); insert into a values (1);\n",
+     "create table a (x integer primary key)\n;\ninsert into a values (1)"},
+    // SELECT INTO: a new table with the items' types, IDENTITY numbering the rows
+    {"select IDENTITY(int,1,1) as SortSeq, a, x.b into #t from T x where 1 = 2",
+     "CREATE TEMP TABLE \"#t\" (\"SortSeq\" INTEGER PRIMARY KEY AUTOINCREMENT, \"a\" INT, \"b\" VARCHAR(10));\n"
+     "INSERT INTO \"#t\" (\"a\", \"b\") SELECT a, x.b from T x where 1 = 2",
+     "CREATE TEMP TABLE \"#t\" AS SELECT 0::int AS SortSeq, a, x.b from T x where 1 = 2\nWITH NO DATA\n;\n"
+     "ALTER TABLE \"#t\" ALTER COLUMN SortSeq SET NOT NULL, ALTER COLUMN SortSeq ADD GENERATED BY DEFAULT AS "
+     "IDENTITY\n;\nINSERT INTO \"#t\" (a, b) SELECT a, x.b from T x where 1 = 2"},
+    // the generation's session table, with OffSet among its columns
+    {"select IDENTITY(int,1,1) as SortSeq,WhCode,OffSet,OpComponentId into #tmp_moallocate "
+     "from mom_moallocate where 1 = 2",
+     "CREATE TEMP TABLE \"#tmp_moallocate\" (\"SortSeq\" INTEGER PRIMARY KEY AUTOINCREMENT, \"WhCode\", \"OffSet\", "
+     "\"OpComponentId\");\nINSERT INTO \"#tmp_moallocate\" (\"WhCode\", \"OffSet\", \"OpComponentId\") SELECT WhCode, "
+     "OffSet, OpComponentId from mom_moallocate where 1 = 2",
+     "CREATE TEMP TABLE \"#tmp_moallocate\" AS SELECT 0::int AS SortSeq, WhCode, \"offset\", OpComponentId "
+     "from mom_moallocate where 1 = 2\nWITH NO DATA\n;\nALTER TABLE \"#tmp_moallocate\" ALTER COLUMN SortSeq SET "
+     "NOT NULL, ALTER COLUMN SortSeq ADD GENERATED BY DEFAULT AS IDENTITY\n;\nINSERT INTO \"#tmp_moallocate\" "
+     "(WhCode, \"offset\", OpComponentId) SELECT WhCode, \"offset\", OpComponentId from mom_moallocate where 1 = 2"},
+    // without IDENTITY a plain copy; aliases name the new columns
+    {"select a, Total = b + ? into Target from T where c = ?",
+     "CREATE TABLE Target (\"a\" INT, \"Total\");\nINSERT INTO Target (\"a\", \"Total\") SELECT a, b + ? from T "
+     "where c = ?",
+     "CREATE TABLE Target AS SELECT a, b + $1 AS Total from T where c = $2"},
+    {"select distinct Day = getdate(), cast(a as int) as n into dbo.Copy from T",
+     "CREATE TABLE dbo.Copy (\"Day\" DATETIME, \"n\" int);\nINSERT INTO dbo.Copy (\"Day\", \"n\") SELECT distinct "
+     "mom_getdate(), mom_cast_int(a) from T",
+     "CREATE TABLE dbo.Copy AS SELECT distinct " PG_NOW " AS Day, mom_cast_int(a) AS n from T"},
+};
+
+TEST(DialectTest, EachConstructOnEachDatabase) {
+  for (const Row& r : kRows) {
+    EXPECT_EQ(Sqlite(r.in), r.sqlite) << r.in;
+    EXPECT_EQ(Postgres(r.in), r.postgres) << r.in;
+  }
+}
+
+TEST(DialectTest, RefusesWhatItCannotRewrite) {
+  const struct {
+    const char* in;
+    bool sqlite_refuses, postgres_refuses;
+  } cases[] = {
+      {"select IDENTITY(int,5,1) as n, a into #t from T", true, true},
+      {"select IDENTITY(int,1,1), a into #t from T", true, true},
+      {"select IDENTITY(int,1,1) as n, IDENTITY(int,1,1) as m, a into #t from T", true, true},
+      {"select a + 1 into #t from T", true, true},
+      {"select IDENTITY(int,1,1) as n, a + 1 into #t from T", true, true},
+      {"select a into", true, true},
+      {"select a from T where b = ?0", true, true},
+      // numbering rows without copying a column: SQLite only
+      {"select IDENTITY(int,1,1) as n into #t from T", false, true},
   };
-  EXPECT_EQ(Translate("select IDENTITY(int,1,1) as SortSeq, a, x.b into #t from T x where 1 = 2", schema),
-            "CREATE TEMP TABLE \"#t\" (\"SortSeq\" INTEGER PRIMARY KEY AUTOINCREMENT, \"a\" INT, \"b\" "
-            "VARCHAR(10));\nINSERT INTO \"#t\" (\"a\", \"b\") SELECT a, x.b from T x where 1 = 2");
-  EXPECT_EQ(RaisedNumber([&] { Translate("select IDENTITY(int,5,1) as n, a into #t from T", schema); }),
-            ado::kErrProvider);
-  EXPECT_EQ(RaisedNumber([&] { Translate("select a + 1 into #t from T", schema); }), ado::kErrProvider);
+  for (const auto& c : cases) {
+    EXPECT_EQ(Refuses([&] { Sqlite(c.in); }), c.sqlite_refuses) << c.in;
+    EXPECT_EQ(Refuses([&] { Postgres(c.in); }), c.postgres_refuses) << c.in;
+  }
+}
+
+TEST(PgDialectTest, ParametersAreNumberedPerStatement) {
+  ado::postgres::Translation t =
+      ado::postgres::Translate("insert into a values (?, ?); update b set x = ? where y = ?1");
+  ASSERT_EQ(t.statements.size(), 2u);
+  EXPECT_EQ(t.statements[0].sql, "insert into a values ($1, $2)");
+  EXPECT_EQ(t.statements[0].params, (std::vector<size_t>{0, 1}));
+  EXPECT_EQ(t.statements[1].sql, "update b set x = $1 where y = $2");
+  EXPECT_EQ(t.statements[1].params, (std::vector<size_t>{2, 0}));
+  EXPECT_EQ(t.parameter_count, 3u);
+
+  // SELECT INTO with IDENTITY: the creating and the filling statement each bind their own.
+  t = ado::postgres::Translate("select IDENTITY(int,1,1) as n, a into #t from T where b = ? and c = ?");
+  ASSERT_EQ(t.statements.size(), 3u);
+  EXPECT_EQ(t.statements[0].params, (std::vector<size_t>{0, 1}));
+  EXPECT_TRUE(t.statements[0].creates);
+  EXPECT_EQ(t.statements[1].params, (std::vector<size_t>{}));
+  EXPECT_FALSE(t.statements[1].creates);
+  EXPECT_EQ(t.statements[2].params, (std::vector<size_t>{0, 1}));
+}
+
+TEST(PgDialectTest, ScriptsSplitAtTopLevelSemicolonsOnly) {
+  const char* script =
+      "create function f(a int) returns int language plpgsql as $$\n"
+      "begin\n  return a; -- ; #x getdate()\nend $$;\n"
+      "  -- only a comment\n;;\n"
+      "create table t (a int);";
+  ado::postgres::Translation t = ado::postgres::Translate(script);
+  ASSERT_EQ(t.statements.size(), 2u);
+  EXPECT_EQ(t.statements[0].sql,
+            "create function f(a int) returns int language plpgsql as $$\nbegin\n  return a; -- ; #x getdate()\n"
+            "end $$");
+  EXPECT_TRUE(t.statements[0].creates);
+  EXPECT_EQ(t.statements[1].sql, "create table t (a int)");
+  // SQLite runs the text as one script, blank statements and all.
+  EXPECT_EQ(Sqlite(script), script);
+}
+
+TEST(PgDialectTest, SpellingsComeFromTheText) {
+  ado::postgres::Translation t =
+      ado::postgres::Translate("select modid, MoDId, [InQty], \"Krts\" from T where 'NotMe' = x");
+  EXPECT_EQ(t.spellings.at("modid"), "MoDId");
+  EXPECT_EQ(t.spellings.at("inqty"), "InQty");
+  EXPECT_EQ(t.spellings.at("krts"), "Krts");
+  EXPECT_EQ(t.spellings.count("notme"), 0u);
+
+  // The statement's own aliases name its columns, as they are written.
+  t = ado::postgres::Translate(
+      "select d.iQuantity - d.fMoQuantity as iquantity, d.cInvCode as cinvCode, d.iRowNo as iRowNO, "
+      "(select max(x.cInvCode) as CINVCODE from U x) as m, d.MoDId from T d");
+  EXPECT_EQ(t.aliases.at("iquantity"), "iquantity");
+  EXPECT_EQ(t.aliases.at("cinvcode"), "cinvCode");
+  EXPECT_EQ(t.aliases.at("irowno"), "iRowNO");
+  EXPECT_EQ(t.aliases.count("modid"), 0u);
+  EXPECT_EQ(t.spellings.at("iquantity"), "iQuantity");  // a column written in the text
+  EXPECT_EQ(t.spellings.at("modid"), "MoDId");
 }
 
 TEST(DialectTest, MoneyTextIsFourDecimalsPaddedToThirty) {
@@ -115,98 +275,17 @@ TEST(DialectTest, CurrentTimeColumnsArePlacedByIndex) {
   for (const auto& c : cases) EXPECT_EQ(ado::sqlite::CurrentTimeColumns(c.sql), c.columns) << c.sql;
 }
 
-class DialectDatabaseTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    db_ = Open(dir_.File("d.db"), true);
-    db_->Execute(
-        "create table T (k integer primary key, Krts integer, a int, b varchar(10), d datetime);"
-        "insert into T (Krts, a, b) values (2001, 1, 'x'), (123456789, 2, 'y'), (null, 3, 'z');");
-  }
-  testing_support::TempDir dir_;
-  com::Ptr<ado::Connection> db_;
-};
-
-TEST_F(DialectDatabaseTest, MoneyTextOfRowVersion) {
-  auto rs = db_->Execute("select CONVERT(CHAR,Convert(MONEY,Krts),2) as M from T order by k");
-  EXPECT_EQ(rs->fields().Item(0).Value().ToString(), "0.2001" + std::string(24, ' '));
-  rs->MoveNext();
-  EXPECT_EQ(rs->fields().Item(0).Value().ToString(), "12345.6789" + std::string(20, ' '));
-  rs->MoveNext();
-  EXPECT_TRUE(rs->fields().Item(0).Value().is_null());
-}
-
-TEST_F(DialectDatabaseTest, SelectIntoMakesASessionTableWithIdentity) {
-  db_->Execute("select IDENTITY(int,1,1) as SortSeq, a, b into #t from T where 1 = 2");
-  EXPECT_EQ(Scalar(*db_, "select count(*) from #t").ToI4(), 0);
-  db_->Execute("insert into #t (a, b) select a, b from T where a < 3 order by a");
-  auto rs = db_->Execute("select SortSeq, a, b from #t order by SortSeq");
-  EXPECT_EQ(rs->RecordCount(), 2);
-  EXPECT_EQ(rs->fields().Item("sortseq").Value(), com::Variant(int32_t{1}));
-  EXPECT_EQ(rs->fields().Item("a").Type(), ado::adInteger);
-  EXPECT_EQ(rs->fields().Item("b").Type(), ado::adVarChar);
-  EXPECT_EQ(rs->fields().Item("b").DefinedSize(), 10);
-  rs->MoveNext();
-  EXPECT_EQ(rs->fields().Item("SortSeq").Value(), com::Variant(int32_t{2}));
-
-  auto other = Open(dir_.File("d.db"));
-  auto e = ado_test::Raised([&] { other->Execute("select * from #t"); });
-  ASSERT_TRUE(e);
-  EXPECT_EQ(e->description(), "no such table: #t");
-}
-
-TEST_F(DialectDatabaseTest, SelectIntoWithoutIdentityCopiesRows) {
-  auto cmd = ado::Command::Create();
-  cmd->SetActiveConnection(db_);
-  cmd->command_text = "select b, Num = a into #copy from T where a >= ? order by a";
-  cmd->parameters().Append(cmd->CreateParameter("min", ado::adInteger, ado::adParamInput, 0, int32_t{2}));
-  cmd->Execute(nullptr, ado::adExecuteNoRecords);
-  auto rs = db_->Execute("select Num, b from #copy order by Num");
-  ASSERT_EQ(rs->RecordCount(), 2);
-  EXPECT_EQ(rs->fields().Item("Num").Type(), ado::adInteger);
-  EXPECT_EQ(rs->fields().Item("b").DefinedSize(), 10);
-  EXPECT_EQ(rs->fields().Item("Num").Value(), com::Variant(int32_t{2}));
-}
-
-TEST_F(DialectDatabaseTest, CastToIntIsStrict) {
-  struct Case {
-    const char* operand;
-    int64_t value;  // when `error` is null
-    const char* error;
-  } cases[] = {
-      {"'4'", 4, nullptr},
-      {"' -12 '", -12, nullptr},
-      {"''", 0, nullptr},
-      {"4.7", 4, nullptr},
-      {"-4.7", -4, nullptr},
-      {"'-2147483648'", INT32_MIN, nullptr},
-      {"'abc'", 0, "Conversion failed when converting the varchar value 'abc' to data type int."},
-      {"'4.5'", 0, "Conversion failed when converting the varchar value '4.5' to data type int."},
-      {"'2147483648'", 0, "Arithmetic overflow error converting expression to data type int."},
-      {"3e10", 0, "Arithmetic overflow error converting expression to data type int."},
-  };
-  for (const Case& c : cases) {
-    std::string sql = std::string("select cast(") + c.operand + " as int)";
-    if (c.error) {
-      auto e = ado_test::Raised([&] { db_->Execute(sql); });
-      ASSERT_TRUE(e) << sql;
-      EXPECT_EQ(e->description(), c.error) << sql;
-    } else {
-      EXPECT_EQ(Scalar(*db_, sql).ToI8(), c.value) << sql;
-    }
-  }
-  EXPECT_TRUE(Scalar(*db_, "select cast(Krts as int) from T where a = 3").is_null());
-}
-
-TEST_F(DialectDatabaseTest, AliasFormAndCurrentTimeType) {
-  auto rs = db_->Execute("select Letter=b, Now = getdate(), getdate() from T where a = 2");
-  EXPECT_EQ(rs->fields().Item(0).Name(), "Letter");
-  EXPECT_EQ(rs->fields().Item("Letter").Value().ToString(), "y");
-  EXPECT_EQ(rs->fields().Item("Now").Type(), ado::adDate);
-  EXPECT_EQ(rs->fields().Item(2).Type(), ado::adDate);
-  com::Variant now = rs->fields().Item("Now").Value();
-  ASSERT_EQ(now.type(), com::VarType::Date);
-  EXPECT_LT(std::fabs(now.ToDate().days - com::Now().days), 5.0 / 86400);
+TEST(TsqlTokenizerTest, KnowsPostgresLiterals) {
+  using ado::tsql::TokenKind;
+  auto tokens = ado::tsql::Tokenize("$tag$ a $$ b $tag$ E'x\\'y' $12 a::b");
+  ASSERT_GE(tokens.size(), 9u);
+  EXPECT_EQ(tokens[0].kind, TokenKind::kString);
+  EXPECT_EQ(tokens[0].text, "$tag$ a $$ b $tag$");
+  EXPECT_EQ(tokens[2].kind, TokenKind::kString);
+  EXPECT_EQ(tokens[2].text, "E'x\\'y'");
+  EXPECT_EQ(tokens[4].kind, TokenKind::kParameter);
+  EXPECT_EQ(tokens[4].text, "$12");
+  EXPECT_EQ(tokens[7].text, "::");
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/ado/ado_test_support.h"
 #include "platform/ado/field.h"
 #include "platform/ado/postgres/dialect.h"
 #include "platform/ado/postgres/pg_test_support.h"
@@ -17,19 +18,11 @@ namespace {
 
 using pg_test::PgTest;
 
-// This program links no database layer: it gives itself the catalog the manufacturing
-// database registers (database/data_layer_hooks.cc), which the other tests here assume.
-ado::ApplicationCatalog ManufacturingLike() { return {"sys_identifier", {"OffSet"}}; }
-[[maybe_unused]] const bool catalog_set = [] {
-  ado::SetApplicationCatalog(ManufacturingLike());
-  return true;
-}();
-
 // Sets a catalog for one test and puts the program's back.
 class ScopedCatalog {
  public:
   explicit ScopedCatalog(ado::ApplicationCatalog catalog) { ado::SetApplicationCatalog(std::move(catalog)); }
-  ~ScopedCatalog() { ado::SetApplicationCatalog(ManufacturingLike()); }
+  ~ScopedCatalog() { ado::SetApplicationCatalog(ado_test::ManufacturingLikeCatalog()); }
   ScopedCatalog(const ScopedCatalog&) = delete;
   ScopedCatalog& operator=(const ScopedCatalog&) = delete;
 };

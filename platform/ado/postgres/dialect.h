@@ -1,15 +1,14 @@
 #pragma once
-// Translation of the component's statements (written for SQL Server) into PostgreSQL.
-//
-// Same tokenizer discipline as the SQLite dialect (platform/ado/tsql): nothing inside a
-// literal, a dollar-quoted body or a comment is rewritten; keywords match without
-// regard to case. Supported subset:
+// The component's statements (written for SQL Server) in PostgreSQL: the hooks
+// PostgreSQL gives the T-SQL rewriter (platform/ado/tsql/rewriter.h), which finds the
+// constructs, and the statements one by one as the server takes them.
 //
 //   convert(char, convert(money, X), 2) -> rpad(((X)::numeric / 10000)::numeric(30,4)::text, 30):
 //                                          a row version as money text, 30 wide
 //   getdate()                           -> clock_timestamp()::timestamp(3)
-//   #name                               -> "#name" (lower case: T-SQL names ignore case)
-//   CREATE TABLE #name                  -> CREATE TEMP TABLE "#name"
+//   cast(X as int)                      -> mom_cast_int(X), the schema's conversion as
+//                                          the original server does it
+//   #name, [#name]                      -> "#name" (lower case: T-SQL names ignore case)
 //   [name]                              -> "name" (lower case)
 //   SELECT IDENTITY(int,1,1) AS C, items INTO target FROM ...
 //       -> CREATE [TEMP] TABLE target AS SELECT 0::int AS C, items FROM ... WITH NO DATA;
@@ -17,15 +16,15 @@
 //          BY DEFAULT AS IDENTITY; INSERT INTO target (names) SELECT items FROM ...
 //       (the rows numbered 1..n in the select's order, later inserts numbering on)
 //   SELECT items INTO target FROM ...    -> CREATE [TEMP] TABLE target AS SELECT items FROM ...
-//   SELECT ..., Alias = expr, ...        -> expr AS "Alias" at the statement's own select
+//   Alias = expr, expr AS 'Alias'        -> expr AS "Alias" at the statement's own select
 //                                           list (expr AS Alias in nested ones)
-//   N'text'                              -> 'text'
-//   cast(X as int)                       -> mom_cast_int(X), the schema's conversion as
-//                                           the original server does it
-//   WITH (NOLOCK)                        -> dropped
+//   nvarchar, nchar, ntext, datetime, smalldatetime, tinyint
+//                                        -> varchar, char, text, timestamp(3),
+//                                           timestamp(0), smallint
+//   OffSet (a column, not the paging clause) -> "offset"
 //   ?, ?N ($N)                           -> $k, numbered per statement (see Statement)
 //
-// Everything else (other casts, PostgreSQL DDL and PL/pgSQL) passes unchanged.
+// PostgreSQL DDL and PL/pgSQL pass unchanged.
 
 #include <cstddef>
 #include <string>

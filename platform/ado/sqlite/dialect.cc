@@ -4,9 +4,9 @@
 #include <map>
 
 #include "platform/ado/error.h"
-#include "platform/ado/tsql/constructs.h"
-#include "platform/ado/tsql/select_items.h"
 #include "platform/ado/text.h"
+#include "platform/ado/tsql/dialect_hooks.h"
+#include "platform/ado/tsql/rewriter.h"
 
 namespace ado::sqlite {
 
@@ -15,14 +15,12 @@ namespace {
 using tsql::IsAnyWord;
 using tsql::IsName;
 using tsql::IsPunct;
-using tsql::IsTableHint;
 using tsql::IsWord;
 using tsql::ParseItem;
 using tsql::QuoteName;
 using tsql::Range;
 using tsql::SelectItem;
 using tsql::Token;
-using tsql::TokenKind;
 using tsql::TokenView;
 using tsql::Unquote;
 
@@ -37,173 +35,69 @@ struct SourceTable {
   std::string alias;
 };
 
-class Translator {
- public:
-  Translator(std::string_view sql, const SchemaLookup& schema) : sql_(sql), v_(sql), schema_(schema) {}
+// The tables of the FROM clause at `from`, whose declared column types SELECT INTO copies.
+std::vector<SourceTable> FromTables(const TokenView& v, size_t from, size_t end) {
+  std::vector<SourceTable> tables;
+  bool expect_table = true;
+  size_t i = v.Next(from, end);
+  while (i < end) {
+    const Token& t = v[i];
+    if (IsAnyWord(t, {"where", "group", "order", "having", "union", "except", "intersect", "limit"})) break;
+    if (expect_table && (IsName(t) || IsPunct(t, "("))) {
+      SourceTable table;
+      size_t j;
+      if (IsPunct(t, "(")) {
+        j = v.Next(v.MatchParen(i, end), end);
+      } else {
+        table.name = Unquote(t);
+        j = v.Next(i, end);
+        while (j < end && IsPunct(v[j], ".")) {  // schema.table: the last part names it
+          size_t k = v.Next(j, end);
+          if (k >= end) break;
+          table.name = Unquote(v[k]);
+          j = v.Next(k, end);
+        }
+      }
+      if (j < end && IsWord(v[j], "as")) j = v.Next(j, end);
+      if (j < end && IsName(v[j]) && !IsClauseWord(v[j])) {
+        table.alias = Unquote(v[j]);
+        j = v.Next(j, end);
+      }
+      tables.push_back(std::move(table));
+      expect_table = false;
+      i = j;
+      continue;
+    }
+    if (IsPunct(t, ",") || IsWord(t, "join")) expect_table = true;
+    if (IsPunct(t, "(")) i = v.MatchParen(i, end);
+    i = v.Next(i, end);
+  }
+  return tables;
+}
 
-  std::string Run() { return Emit(0, v_.size(), true); }
+// SQLite takes T-SQL's quoted names, type names, aliases and "?" markers as written;
+// the component's functions are its own (sql_functions.h).
+class Hooks final : public tsql::DialectHooks {
+ public:
+  explicit Hooks(const SchemaLookup& schema) : schema_(schema) {}
+
+  std::string MoneyText(std::string_view x) const override {
+    return std::string(kMoneyTextFunction) + "(" + std::string(x) + ")";
+  }
+  std::string CurrentTime() const override { return std::string(kCurrentTimeFunction) + "()"; }
+  std::string CastToInt(std::string_view x) const override {
+    return std::string(kCastToIntFunction) + "(" + std::string(x) + ")";
+  }
+  std::string SessionTable(const Token& name) const override { return QuoteName(Unquote(name)); }
+  std::string QuotedName(const Token& name) const override { return std::string(name.text); }
+  std::string Alias(const Token& alias, bool) const override { return std::string(alias.text); }
+  std::string_view TypeName(const Token&) const override { return {}; }
+  std::string Parameter(const Token& marker, size_t) const override { return std::string(marker.text); }
+  bool IsReservedColumn(const TokenView&, size_t, size_t) const override { return false; }
+  std::string ReservedColumn(const Token& word) const override { return std::string(word.text); }
+  void SelectInto(tsql::Rewriter& r, const tsql::SelectInto& s) override;
 
  private:
-  std::string Text(size_t begin, size_t end) const { return v_.Text(begin, end); }
-
-  // Translated text of tokens [begin, end). Statement-level rewrites (SELECT INTO)
-  // apply only at `top_level`.
-  std::string Emit(size_t begin, size_t end, bool top_level) {
-    std::string out;
-    bool at_start = top_level;
-    size_t i = begin;
-    while (i < end) {
-      const Token& t = v_[i];
-      if (!t.significant()) {
-        out += t.text;
-        ++i;
-        continue;
-      }
-      if (IsPunct(t, ";")) {
-        out += t.text;
-        ++i;
-        at_start = top_level;
-        continue;
-      }
-      bool statement_start = at_start;
-      at_start = false;
-      if (t.kind == TokenKind::kWord) {
-        if (IsWord(t, "select")) {
-          size_t list_end = v_.SelectListEnd(i + 1, end);
-          if (statement_start && list_end < end && IsWord(v_[list_end], "into")) {
-            size_t stmt_end = v_.StatementEnd(i, end);
-            out += SelectInto(i, list_end, stmt_end);
-            i = stmt_end;
-            continue;
-          }
-          out += t.text;
-          out += EmitSelectList(i + 1, list_end);
-          i = list_end;
-          continue;
-        }
-        size_t after = 0;
-        if (tsql::MatchMoneyText(v_, i, end, &after)) {
-          out += EmitMoneyText(i, end);
-          i = after;
-          continue;
-        }
-        if (tsql::MatchCastToInt(v_, i, end, &after)) {
-          out += EmitCastToInt(i, end);
-          i = after;
-          continue;
-        }
-        if (tsql::MatchGetDate(v_, i, end, &after)) {
-          out += std::string(kCurrentTimeFunction) + "()";
-          i = after;
-          continue;
-        }
-        if (tsql::MatchTableHint(v_, i, end, &after)) {
-          i = after;
-          continue;
-        }
-        if (t.text[0] == '#') {
-          out += QuoteName(t.text);
-          ++i;
-          continue;
-        }
-        if (IsWord(t, "create")) {
-          size_t a = v_.Next(i, end);
-          size_t b = v_.Next(a, end);
-          if (b < end && IsWord(v_[a], "table") && v_[b].kind == TokenKind::kWord && v_[b].text[0] == '#') {
-            out += t.text;
-            out += " TEMP";
-            ++i;
-            continue;
-          }
-        }
-        if ((t.text == "N" || t.text == "n") && i + 1 < end && v_[i + 1].kind == TokenKind::kString) {
-          ++i;  // N'text': SQLite text is Unicode already
-          continue;
-        }
-      }
-      out += t.text;
-      ++i;
-    }
-    return out;
-  }
-
-  // A select list with "Alias = expr" items rewritten to "expr AS Alias".
-  std::string EmitSelectList(size_t begin, size_t end) {
-    size_t items_begin = v_.SkipSetQuantifier(begin, end);
-    std::string out = Emit(begin, items_begin, false);
-    std::vector<Range> items = v_.SplitItems(items_begin, end);
-    for (size_t k = 0; k < items.size(); ++k) {
-      if (k > 0) out += ",";
-      auto [b, e] = items[k];
-      SelectItem item = ParseItem(v_, items[k]);
-      if (item.equals_form) {
-        out += Text(b, item.alias_token);
-        out += Emit(item.expr_first, item.expr_end, false);
-        out += " AS ";
-        out += v_[item.alias_token].text;
-        out += Text(item.expr_end, e);
-      } else {
-        out += Emit(b, e, false);
-      }
-    }
-    return out;
-  }
-
-  std::string EmitMoneyText(size_t i, size_t end) {
-    size_t after = 0;
-    Range inner;
-    tsql::MatchMoneyText(v_, i, end, &after, &inner);
-    size_t first = v_.First(inner.first, inner.second);
-    size_t last = v_.Last(inner.first, inner.second);
-    return std::string(kMoneyTextFunction) + "(" + Emit(first, last + 1, false) + ")";
-  }
-
-  std::string EmitCastToInt(size_t i, size_t end) {
-    size_t after = 0;
-    Range operand;
-    tsql::MatchCastToInt(v_, i, end, &after, &operand);
-    return std::string(kCastToIntFunction) + "(" + Emit(operand.first, operand.second, false) + ")";
-  }
-
-  std::vector<SourceTable> FromTables(size_t from, size_t end) const {
-    std::vector<SourceTable> tables;
-    bool expect_table = true;
-    size_t i = v_.Next(from, end);
-    while (i < end) {
-      const Token& t = v_[i];
-      if (IsAnyWord(t, {"where", "group", "order", "having", "union", "except", "intersect", "limit"})) break;
-      if (expect_table && (IsName(t) || IsPunct(t, "("))) {
-        SourceTable table;
-        size_t j;
-        if (IsPunct(t, "(")) {
-          j = v_.Next(v_.MatchParen(i, end), end);
-        } else {
-          table.name = Unquote(t);
-          j = v_.Next(i, end);
-          while (j < end && IsPunct(v_[j], ".")) {  // schema.table: the last part names it
-            size_t k = v_.Next(j, end);
-            if (k >= end) break;
-            table.name = Unquote(v_[k]);
-            j = v_.Next(k, end);
-          }
-        }
-        if (j < end && IsWord(v_[j], "as")) j = v_.Next(j, end);
-        if (j < end && IsName(v_[j]) && !IsClauseWord(v_[j])) {
-          table.alias = Unquote(v_[j]);
-          j = v_.Next(j, end);
-        }
-        tables.push_back(std::move(table));
-        expect_table = false;
-        i = j;
-        continue;
-      }
-      if (IsPunct(t, ",") || IsWord(t, "join")) expect_table = true;
-      if (IsPunct(t, "(")) i = v_.MatchParen(i, end);
-      i = v_.Next(i, end);
-    }
-    return tables;
-  }
-
   const std::vector<DeclaredColumn>& Columns(const std::string& table) {
     auto key = AsciiLower(table);
     auto it = schema_cache_.find(key);
@@ -224,83 +118,77 @@ class Translator {
     return {};
   }
 
-  std::string SelectInto(size_t select, size_t into, size_t stmt_end) {
-    size_t target = v_.Next(into, stmt_end);
-    if (target >= stmt_end || !IsName(v_[target]))
-      Raise(kErrProvider, "SELECT INTO needs a table name", std::string(sql_));
-    bool temporary = v_[target].text[0] == '#';
-    std::string target_sql = temporary ? QuoteName(v_[target].text) : std::string(v_[target].text);
-    size_t from = v_.Next(target, stmt_end);
-    std::vector<SourceTable> tables;
-    if (from < stmt_end && IsWord(v_[from], "from")) tables = FromTables(from, stmt_end);
-
-    size_t items_begin = v_.SkipSetQuantifier(select + 1, into);
-    std::string quantifier = Text(select + 1, items_begin);
-    std::string definitions, names, expressions, identity;
-    auto append = [](std::string& list, const std::string& item) {
-      if (!list.empty()) list += ", ";
-      list += item;
-    };
-    for (Range range : v_.SplitItems(items_begin, into)) {
-      SelectItem item = ParseItem(v_, range);
-      std::vector<size_t> sig = v_.Significant(item.expr_first, item.expr_end);
-      if (sig.empty()) Raise(kErrProvider, "SELECT INTO has an empty select item", std::string(sql_));
-      std::string name = item.alias;
-      std::string type;
-      if (tsql::IsIdentity(v_, sig, sql_)) {
-        if (name.empty()) Raise(kErrProvider, "The IDENTITY column of SELECT INTO needs a name", std::string(sql_));
-        identity = QuoteName(name);
-        append(definitions, identity + " INTEGER PRIMARY KEY AUTOINCREMENT");
-        continue;
-      }
-      bool column_ref = IsName(v_[sig.back()]) && sig.size() % 2 == 1;
-      for (size_t k = 1; column_ref && k < sig.size(); k += 2) column_ref = IsPunct(v_[sig[k]], ".");
-      size_t after = 0;
-      if (column_ref) {
-        std::string column = Unquote(v_[sig.back()]);
-        std::string qualifier = sig.size() >= 3 ? Unquote(v_[sig[sig.size() - 3]]) : std::string();
-        if (name.empty()) name = column;
-        type = DeclaredType(qualifier, column, tables);
-      } else if (tsql::MatchGetDate(v_, sig[0], item.expr_end, &after) && after == item.expr_end) {
-        type = "DATETIME";
-      } else if (tsql::MatchMoneyText(v_, sig[0], item.expr_end, &after) && after == item.expr_end) {
-        type = "CHAR(30)";
-      } else if (IsWord(v_[sig[0]], "cast") && sig.size() >= 5 && IsPunct(v_[sig.back()], ")")) {
-        size_t as = sig.size() - 2;
-        while (as > 1 && !IsWord(v_[sig[as]], "as")) --as;
-        if (as > 1) type = Text(sig[as + 1], sig.back());
-      }
-      if (name.empty())
-        Raise(kErrProvider, "A select item of SELECT INTO has no column name: " + Text(sig.front(), sig.back() + 1),
-              std::string(sql_));
-      append(definitions, type.empty() ? QuoteName(name) : QuoteName(name) + " " + type);
-      append(names, QuoteName(name));
-      append(expressions, Emit(item.expr_first, item.expr_end, false));
+  // The declared type of a new column: a copied column's own, else the type the
+  // expression evidently has; empty when neither is known.
+  std::string ItemType(const TokenView& v, const SelectItem& item, const std::vector<SourceTable>& tables) {
+    std::vector<size_t> sig = v.Significant(item.expr_first, item.expr_end);
+    size_t after = 0;
+    if (tsql::IsColumnRef(v, sig)) {
+      std::string qualifier = sig.size() >= 3 ? Unquote(v[sig[sig.size() - 3]]) : std::string();
+      return DeclaredType(qualifier, Unquote(v[sig.back()]), tables);
     }
-    if (names.empty()) {  // only the identity column: one generated row per source row
-      if (identity.empty()) Raise(kErrProvider, "SELECT INTO selects no columns", std::string(sql_));
-      names = identity;
-      expressions = "NULL";
+    if (tsql::MatchGetDate(v, sig[0], item.expr_end, &after) && after == item.expr_end) return "DATETIME";
+    if (tsql::MatchMoneyText(v, sig[0], item.expr_end, &after) && after == item.expr_end) return "CHAR(30)";
+    if (IsWord(v[sig[0]], "cast") && sig.size() >= 5 && IsPunct(v[sig.back()], ")")) {
+      size_t as = sig.size() - 2;
+      while (as > 1 && !IsWord(v[sig[as]], "as")) --as;
+      if (as > 1) return v.Text(sig[as + 1], sig.back());
     }
-    std::string out = "CREATE ";
-    if (temporary) out += "TEMP ";
-    out += "TABLE " + target_sql + " (" + definitions + ");\n";
-    out += "INSERT INTO " + target_sql + " (" + names + ") SELECT" + quantifier;
-    if (quantifier.empty() || quantifier.back() != ' ') out += " ";
-    out += expressions;
-    if (from < stmt_end) out += " " + Emit(from, stmt_end, false);
-    return out;
+    return {};
   }
 
-  std::string_view sql_;
-  TokenView v_;
   const SchemaLookup& schema_;
   std::map<std::string, std::vector<DeclaredColumn>> schema_cache_;
 };
 
+// CREATE [TEMP] TABLE target (the items' columns with their declared types, IDENTITY
+// as an autoincrement key); INSERT INTO target (...) SELECT items FROM ...
+void Hooks::SelectInto(tsql::Rewriter& r, const tsql::SelectInto& s) {
+  const TokenView& v = r.tokens();
+  std::string target;
+  for (size_t part : s.target) {
+    if (!target.empty()) target += ".";
+    target += tsql::IsSessionName(v[part]) ? SessionTable(v[part]) : std::string(v[part].text);
+  }
+  std::vector<SourceTable> tables;
+  if (s.rest < s.end && IsWord(v[s.rest], "from")) tables = FromTables(v, s.rest, s.end);
+
+  std::string definitions, names, identity;
+  auto append = [](std::string& list, const std::string& item) {
+    if (!list.empty()) list += ", ";
+    list += item;
+  };
+  for (size_t k = 0; k < s.items.size(); ++k) {
+    std::string name = QuoteName(Unquote(v[s.name_tokens[k]]));
+    if (static_cast<int>(k) == s.identity) {
+      identity = name;
+      append(definitions, identity + " INTEGER PRIMARY KEY AUTOINCREMENT");
+      continue;
+    }
+    std::string type = ItemType(v, s.items[k], tables);
+    append(definitions, type.empty() ? name : name + " " + type);
+    append(names, name);
+  }
+  if (names.empty()) names = identity;  // only the identity column: one generated row per source row
+  r.Begin().sql = std::string("CREATE ") + (s.temporary ? "TEMP " : "") + "TABLE " + target + " (" + definitions + ")";
+
+  tsql::Statement& insert = r.Begin();
+  std::string quantifier = v.Text(s.select + 1, s.items_begin);
+  insert.sql = "INSERT INTO " + target + " (" + names + ") SELECT" + quantifier;
+  if (quantifier.empty() || quantifier.back() != ' ') insert.sql += " ";
+  std::string expressions;
+  for (size_t k = 0; k < s.items.size(); ++k)
+    if (static_cast<int>(k) != s.identity) append(expressions, r.Emit(s.items[k].expr_first, s.items[k].expr_end));
+  insert.sql += expressions.empty() ? "NULL" : expressions;
+  if (s.rest < s.end) insert.sql += " " + r.Emit(s.rest, s.end);
+}
+
 }  // namespace
 
-std::string Translate(std::string_view sql, const SchemaLookup& schema) { return Translator(sql, schema).Run(); }
+std::string Translate(std::string_view sql, const SchemaLookup& schema) {
+  Hooks hooks(schema);
+  return tsql::Rewriter(sql, hooks).Run().Text();
+}
 
 std::vector<int> CurrentTimeColumns(std::string_view statement) {
   TokenView v(statement);

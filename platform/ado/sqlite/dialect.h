@@ -1,9 +1,6 @@
 #pragma once
-// Translation of the component's statements (written for SQL Server) into SQLite SQL.
-//
-// The text is tokenized (string literals with '' escapes, "quoted", [bracketed] and
-// `backquoted` names, -- and /* */ comments), so nothing inside a literal or a comment
-// is ever rewritten. Keywords are matched without regard to case. Supported subset:
+// The component's statements (written for SQL Server) in SQLite: the hooks SQLite gives
+// the T-SQL rewriter (platform/ado/tsql/rewriter.h), which finds the constructs.
 //
 //   convert(char, convert(money, X), 2)   -> mom_money_text(X): a row version printed
 //                                            as money with four decimals, 30 wide
@@ -11,19 +8,17 @@
 //   cast(X as int)                        -> mom_cast_int(X): as the original database
 //                                            converts, failing for text that is not an
 //                                            integer and for values outside int
-//   #name                                 -> "#name", a connection's temporary table;
-//                                            CREATE TABLE #name becomes CREATE TEMP TABLE
+//   #name                                 -> "#name", a connection's temporary table
 //   SELECT [IDENTITY(int,1,1) AS C,] items INTO target FROM ...
 //                                         -> CREATE [TEMP] TABLE target (C INTEGER PRIMARY
 //                                            KEY AUTOINCREMENT, item columns with the
 //                                            declared types of their source columns);
 //                                            INSERT INTO target (...) SELECT items FROM ...
-//   SELECT ..., Alias = expr, ... FROM    -> expr AS Alias (top-level select items only)
-//   N'text'                               -> 'text'
+//   Alias = expr                          -> expr AS Alias
 //
-// Everything else (other casts, coalesce, "?" markers, SQLite DDL, scripts) passes unchanged.
-// A SELECT INTO yields two statements separated by ';', so callers run the result as
-// a script.
+// Quoted names, type names, aliases and "?" markers SQLite takes as written; the text
+// around the statements is kept, so a SELECT INTO yields two statements separated by
+// ';' and callers run the result as a script.
 
 #include <cstdint>
 #include <functional>
@@ -32,7 +27,7 @@
 #include <vector>
 
 #include "platform/ado/numeric_rules.h"
-#include "platform/ado/tsql/constructs.h"
+#include "platform/ado/tsql/constructs.h"  // kCastToIntFunction
 
 namespace ado::sqlite {
 
