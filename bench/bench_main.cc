@@ -1,7 +1,8 @@
 // Runs the benchmarks and prints, for each pair, the ratio of the measured time to the
 // baseline's measured in the same run. Pairs are named "X/component" and "X/raw" (the
 // component against raw libpq or SQLite), or "X/ato" and "X/plain" (lines with net
-// demand to credit against lines without). The PostgreSQL pairs join when MOM_TEST_PG names a server. On a busy machine
+// demand to credit against lines without), or "X/journal" and "X/unjournalled" (the same
+// calls with the quantity journal and without it). The PostgreSQL pairs join when MOM_TEST_PG names a server. On a busy machine
 // run with --benchmark_repetitions=N --benchmark_enable_random_interleaving=true: the
 // ratio then compares the medians of the repetitions. Pairs named "X/1k" and "X/10k"
 // get the ratio of their times, which shows how X grows with its work.
@@ -33,7 +34,8 @@ class RatioReporter : public benchmark::ConsoleReporter {
     ConsoleReporter::ReportRuns(runs);
   }
   void PrintRatios() const {
-    static constexpr std::pair<const char*, const char*> kPairs[] = {{"component", "raw"}, {"ato", "plain"}};
+    static constexpr std::pair<const char*, const char*> kPairs[] = {
+        {"component", "raw"}, {"ato", "plain"}, {"journal", "unjournalled"}};
     const std::map<std::string, double> medians = Medians();
     for (const auto& [measured, baseline] : kPairs) {
       const std::string suffix = std::string("/") + measured;

@@ -14,6 +14,7 @@
 #include "bench/generation_counters.h"
 #include "bench/push_mo_call.h"
 #include "bench/sales_order_set.h"
+#include "bench/unjournalled_database.h"
 #include "platform/ado/connection_string.h"
 
 namespace {
@@ -89,6 +90,29 @@ void PushMoFromSo_component(benchmark::State& state) {
 }
 // One run of 10,000 lines takes seconds: the default minimum time gives one iteration.
 BENCHMARK(PushMoFromSo_component)->Name("PushMoFromSo/component")->Unit(benchmark::kMillisecond);
+
+// What the quantity journal costs the generation: the same run with the journal and on
+// a database without it.
+void GenerateWithOrWithoutJournal(benchmark::State& state, bool journal) {
+  mom_bench::RegisterServers();
+  std::chrono::steady_clock::duration spent{};
+  for (auto _ : state) {
+    state.PauseTiming();
+    const std::string path = FreshDatabase(journal ? "mogen_journal.db" : "mogen_unjournalled.db");
+    if (!journal) mom_bench::RemoveQuantityJournal(path);
+    mom_bench::PushMoFromSoCall call(ado::ConnectionString::ForSqliteFile(path), mom_bench::kSalesOrders);
+    state.ResumeTiming();
+    const auto start = std::chrono::steady_clock::now();
+    std::string error;
+    if (!call.Run(error)) state.SkipWithError(error.c_str());
+    spent += std::chrono::steady_clock::now() - start;
+  }
+  mom_bench::ReportGenerationCounters(state, mom_bench::kSalesLines, spent);
+}
+void PushMoFromSo_journal(benchmark::State& state) { GenerateWithOrWithoutJournal(state, true); }
+void PushMoFromSo_unjournalled(benchmark::State& state) { GenerateWithOrWithoutJournal(state, false); }
+BENCHMARK(PushMoFromSo_journal)->Name("PushMoFromSo/journal")->Unit(benchmark::kMillisecond);
+BENCHMARK(PushMoFromSo_unjournalled)->Name("PushMoFromSo/unjournalled")->Unit(benchmark::kMillisecond);
 
 // Per line, as the generation does it: token check once per order, the part, the valid
 // bill, the net demand of the line, the order and its line, the allocations, the

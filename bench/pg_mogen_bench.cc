@@ -16,6 +16,7 @@
 #include "bench/pg_raw_generation.h"
 #include "bench/push_mo_call.h"
 #include "bench/sales_order_set.h"
+#include "bench/unjournalled_database.h"
 
 namespace mom_bench {
 
@@ -27,12 +28,16 @@ std::string FreshGenerationDatabase(const std::string& server, const std::string
   return connection_string;
 }
 
-void ComponentGeneration(benchmark::State& state, const std::string& server) {
+// `journal` false: on a database without the quantity journal, for its cost.
+void ComponentGeneration(benchmark::State& state, const std::string& server, const char* name = "mom_bench_mogen_component",
+                         bool journal = true) {
   RegisterServers();
   std::chrono::steady_clock::duration spent{};
   for (auto _ : state) {
     state.PauseTiming();
-    PushMoFromSoCall call(FreshGenerationDatabase(server, "mom_bench_mogen_component"), kSalesOrders);
+    const std::string connection_string = FreshGenerationDatabase(server, name);
+    if (!journal) RemoveQuantityJournal(connection_string);
+    PushMoFromSoCall call(connection_string, kSalesOrders);
     state.ResumeTiming();
     const auto start = std::chrono::steady_clock::now();
     std::string error;
@@ -67,6 +72,19 @@ void RegisterPgMogenBenchmarks(const std::string& server) {
   benchmark::RegisterBenchmark(
       "pg/PushMoFromSo/raw",
       [server](benchmark::State& state) { RunReportingErrors(state, [&] { RawGeneration(state, server); }); })
+      ->Unit(benchmark::kMillisecond);
+  benchmark::RegisterBenchmark("pg/PushMoFromSo/journal",
+                               [server](benchmark::State& state) {
+                                 RunReportingErrors(
+                                     state, [&] { ComponentGeneration(state, server, "mom_bench_mogen_journal"); });
+                               })
+      ->Unit(benchmark::kMillisecond);
+  benchmark::RegisterBenchmark("pg/PushMoFromSo/unjournalled",
+                               [server](benchmark::State& state) {
+                                 RunReportingErrors(state, [&] {
+                                   ComponentGeneration(state, server, "mom_bench_mogen_unjournalled", false);
+                                 });
+                               })
       ->Unit(benchmark::kMillisecond);
 }
 

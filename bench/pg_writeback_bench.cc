@@ -12,6 +12,7 @@
 #include "bench/pg_benchmarks.h"
 #include "bench/pg_environment.h"
 #include "bench/pg_raw_writebacks.h"
+#include "bench/unjournalled_database.h"
 #include "bench/writeback_calls.h"
 #include "platform/ado/connection.h"
 
@@ -52,6 +53,21 @@ void TimeRawWriteBack(benchmark::State& state, PgBenchDatabase& database, int id
       state.SkipWithError(("refused with " + std::to_string(code)).c_str());
 }
 
+// A benchmark's database without the journal, made so on first use.
+class UnjournalledDatabase {
+ public:
+  explicit UnjournalledDatabase(PgBenchDatabase database) : database_(std::move(database)) {}
+  PgBenchDatabase& database() {
+    if (!removed_) RemoveQuantityJournal(database_.connection_string());
+    removed_ = true;
+    return database_;
+  }
+
+ private:
+  PgBenchDatabase database_;
+  bool removed_ = false;
+};
+
 }  // namespace
 
 void RegisterPgWritebackBenchmarks(const std::string& server) {
@@ -70,6 +86,31 @@ void RegisterPgWritebackBenchmarks(const std::string& server) {
   benchmark::RegisterBenchmark("pg/MoQtyWrB/raw", [d = db("mom_bench_receipt_raw")](benchmark::State& state) {
     RunReportingErrors(state, [&] { TimeRawWriteBack<PgRawReceiptWriteBack>(state, *d, kOrderLine); });
   });
+
+  // What the quantity journal costs: the same calls on a database without it.
+  auto unjournalled = [&server](const char* name) {
+    return std::make_shared<UnjournalledDatabase>(PgBenchDatabase(server, name));
+  };
+  benchmark::RegisterBenchmark(
+      "pg/MoRoutingWrB/journal", [d = db("mom_bench_routing_journal")](benchmark::State& state) {
+        RunReportingErrors(state, [&] { TimeComponentCall<MoRoutingWrBCall>(state, *d, kRoutingLine); });
+      });
+  benchmark::RegisterBenchmark("pg/MoRoutingWrB/unjournalled",
+                               [d = unjournalled("mom_bench_routing_unjournalled")](benchmark::State& state) {
+                                 RunReportingErrors(state, [&] {
+                                   TimeComponentCall<MoRoutingWrBCall>(state, d->database(), kRoutingLine);
+                                 });
+                               });
+  benchmark::RegisterBenchmark(
+      "pg/MoQtyWrB/journal", [d = db("mom_bench_receipt_journal")](benchmark::State& state) {
+        RunReportingErrors(state, [&] { TimeComponentCall<MoQtyWrBCall>(state, *d, kOrderLine); });
+      });
+  benchmark::RegisterBenchmark("pg/MoQtyWrB/unjournalled",
+                               [d = unjournalled("mom_bench_receipt_unjournalled")](benchmark::State& state) {
+                                 RunReportingErrors(state, [&] {
+                                   TimeComponentCall<MoQtyWrBCall>(state, d->database(), kOrderLine);
+                                 });
+                               });
 }
 
 }  // namespace mom_bench

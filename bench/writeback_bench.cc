@@ -4,7 +4,11 @@
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
+#include <filesystem>
+#include <string>
+
 #include "bench/bench_environment.h"
+#include "bench/unjournalled_database.h"
 #include "platform/ado/connection.h"
 #include "platform/ado/connection_string.h"
 #include "bench/writeback_calls.h"
@@ -105,5 +109,54 @@ void MoQtyWrB_raw(benchmark::State& state) {
   sqlite3_close(handle);
 }
 BENCHMARK(MoQtyWrB_raw)->Name("MoQtyWrB/raw");
+
+}  // namespace
+
+namespace {
+
+// What the quantity journal costs a write-back: the same call on a copy of the sample
+// database with the journal ("X/journal") and on one without it ("X/unjournalled").
+std::string SampleCopy(const std::string& name, bool journal) {
+  const std::string& sample = mom_bench::SampleDatabase();
+  const std::string path = std::filesystem::path(sample).parent_path() / name;
+  for (const char* suffix : {"", "-wal", "-shm"}) std::filesystem::remove(path + suffix);
+  std::filesystem::copy_file(sample, path);
+  if (!journal) mom_bench::RemoveQuantityJournal(path);
+  return path;
+}
+
+template <typename Call>
+void TimeWriteBack(benchmark::State& state, const std::string& db, int id) {
+  com::Ptr<ado::Connection> conn = ado::Connection::Create();
+  conn->Open(ado::ConnectionString::ForSqliteFile(db));
+  Call call(conn, id, 0.001);
+  std::string error;
+  for (auto _ : state)
+    if (!call.Run(error)) state.SkipWithError(error.c_str());
+}
+
+void MoRoutingWrB_journal(benchmark::State& state) {
+  static const std::string db = SampleCopy("routing_journal.db", true);
+  TimeWriteBack<mom_bench::MoRoutingWrBCall>(state, db, 3003);
+}
+BENCHMARK(MoRoutingWrB_journal)->Name("MoRoutingWrB/journal");
+
+void MoRoutingWrB_unjournalled(benchmark::State& state) {
+  static const std::string db = SampleCopy("routing_unjournalled.db", false);
+  TimeWriteBack<mom_bench::MoRoutingWrBCall>(state, db, 3003);
+}
+BENCHMARK(MoRoutingWrB_unjournalled)->Name("MoRoutingWrB/unjournalled");
+
+void MoQtyWrB_journal(benchmark::State& state) {
+  static const std::string db = SampleCopy("receipt_journal.db", true);
+  TimeWriteBack<mom_bench::MoQtyWrBCall>(state, db, 1001);
+}
+BENCHMARK(MoQtyWrB_journal)->Name("MoQtyWrB/journal");
+
+void MoQtyWrB_unjournalled(benchmark::State& state) {
+  static const std::string db = SampleCopy("receipt_unjournalled.db", false);
+  TimeWriteBack<mom_bench::MoQtyWrBCall>(state, db, 1001);
+}
+BENCHMARK(MoQtyWrB_unjournalled)->Name("MoQtyWrB/unjournalled");
 
 }  // namespace

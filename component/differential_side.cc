@@ -26,6 +26,16 @@ const struct {
   const char* target;
 } kUndeclaredReferences[] = {{"ex_orderdetail", "MoDId", "mom_orderdetail"}};
 
+// The quantity journal: when, who and the row versions differ between the databases
+// by nature (and the server's identity does not go back with a rollback); which
+// counter changed, how and by what does not. Its RowKey refers to the table it names.
+constexpr char kJournalTable[] = "sys_qtyjournal";
+bool IsJournalStamp(const std::string& column) {
+  for (const char* c : {"JournalId", "ChangedAt", "SessionUser", "AppName", "KrtsBefore", "KrtsAfter"})
+    if (column == c) return true;
+  return false;
+}
+
 bool IsGenerated(const std::string& table) {
   return std::any_of(std::begin(kGeneratedTables), std::end(kGeneratedTables),
                      [&](const char* t) { return table == t; });
@@ -353,7 +363,13 @@ std::map<std::string, std::string> Side::Contents(const std::vector<TableShape>&
     std::string sql = "select ";
     for (size_t i = 0; i < shape.columns.size(); ++i) sql += (i ? ", " : "") + shape.columns[i];
     sql += " from " + shape.name;
-    if (!shape.key.empty()) sql += " order by " + shape.key;
+    // The journal's rows by counter: where the component's own statements read rows in
+    // no set order (the last operations of a line), the two databases write the same
+    // changes to different counters in a different order, each counter's in the same.
+    if (shape.name == kJournalTable)
+      sql += " order by TableName, RowKey, ColumnName, JournalId";
+    else if (!shape.key.empty())
+      sql += " order by " + shape.key;
     com::Ptr<ado::Recordset> rs = ado::Recordset::Create();
     rs->SetCursorLocation(ado::adUseClient);
     rs->Open(sql, conn_.get());
@@ -384,13 +400,21 @@ std::map<std::string, std::string> Side::Contents(const std::vector<TableShape>&
   for (const Loaded& table : loaded) {
     const TableShape& shape = *table.shape;
     std::vector<std::string> lines;
+    const bool journal = shape.name == kJournalTable;
+    const auto journal_table = std::find(shape.columns.begin(), shape.columns.end(), "TableName");
     for (const auto& row : table.rows) {
       std::string line;
       for (size_t c = 0; c < shape.columns.size(); ++c) {
         const std::string& column = shape.columns[c];
+        if (journal && IsJournalStamp(column)) continue;
         std::string text = Render(row[c]);
         if (!row[c].is_null()) {
           const std::string* target = nullptr;
+          std::string journal_target;
+          if (journal && column == "RowKey" && journal_table != shape.columns.end()) {
+            journal_target = row[static_cast<size_t>(journal_table - shape.columns.begin())].ToString();
+            if (IsGenerated(journal_target)) target = &journal_target;
+          }
           if (column == shape.key && IsGenerated(shape.name)) target = &shape.name;
           if (auto it = shape.references.find(column); it != shape.references.end()) target = &it->second;
           if (column == "Krts") text = "v" + std::to_string(version_places[row[c].ToI8()]);

@@ -13,6 +13,7 @@
 
 #include "database/idempotency_table.h"
 #include "database/postgres_database.h"
+#include "database/quantity_journal.h"
 #include "platform/ado/connection.h"
 #include "platform/ado/connection_string.h"
 #include "platform/ado/recordset.h"
@@ -93,7 +94,8 @@ void CreateDatabase(const std::string& path, bool with_sample, bool overwrite) {
 }
 
 const char* SchemaSql() {
-  static const std::string text = std::string(MomDatabaseSchemaText()) + IdempotencyKeysSql();
+  static const std::string text =
+      std::string(MomDatabaseSchemaText()) + IdempotencyKeysSql() + QuantityJournalSql();
   return text.c_str();
 }
 const char* SampleSql() { return MomDatabaseSampleText(); }

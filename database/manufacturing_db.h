@@ -75,8 +75,9 @@
 
 namespace database {
 
-// Version of the schema, kept in the file's user_version.
-inline constexpr int kSchemaVersion = 1;
+// Version of the schema, kept in the file's user_version: 2 with the quantity journal
+// (quantity_journal.h), which `mom init --upgrade` adds to a database of version 1.
+inline constexpr int kSchemaVersion = 2;
 
 enum ReturnCode : int32_t {
   kOk = 0,

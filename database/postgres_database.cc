@@ -5,6 +5,7 @@
 
 #include "database/idempotency_table.h"
 #include "database/manufacturing_db.h"
+#include "database/quantity_journal.h"
 #include "database/schema_identifiers.h"
 #include "platform/ado/connection.h"
 #include "platform/ado/recordset.h"
@@ -117,7 +118,8 @@ void CreatePostgresDatabase(const ado::ConnectionString& target, bool with_sampl
 }
 
 const char* PostgresSchemaSql() {
-  static const std::string text = std::string(MomPostgresSchemaText()) + PostgresIdempotencyKeysSql();
+  static const std::string text =
+      std::string(MomPostgresSchemaText()) + PostgresIdempotencyKeysSql() + PostgresQuantityJournalSql();
   return text.c_str();
 }
 

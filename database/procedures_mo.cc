@@ -1,7 +1,9 @@
 // Procedures that keep the transaction quantities of order lines and their components
-// up to date as receipts, inspections and issues are saved.
+// up to date as receipts, inspections and issues are saved. Each change is recorded in
+// the quantity journal.
 
 #include "database/manufacturing_db.h"
+#include "database/procedure_journal.h"
 #include "database/procedure_registration.h"
 #include "database/procedure_support.h"
 #include "database/procedures_internal.h"
@@ -37,12 +39,18 @@ int32_t UpdMoQty(ado::ProcedureContext& db, std::span<const com::Variant> raw) {
     db.Exec("UPDATE mom_orderdetail SET QualifiedInQty = ?, LastInDate = coalesce(?, LastInDate) "
             "WHERE MoDId = ?",
             {received, cur_date, mo_d_id});
+    if (KeepsQuantityJournal(db))
+      JournalQuantity(db, {"Usp_MO_UpdMoQty", type, "mom_orderdetail", mo_d_id, "QualifiedInQty",
+                           QuantityOf((*row)[1]), received, (*row)[4]});
   } else {
     const double declared = StoredQuantity(QuantityOf((*row)[2]) + change);
     if (check && declared > qty) return kNothingToInspect;
     db.Exec("UPDATE mom_orderdetail SET DeclaredQty = ?, LastDeclareDate = coalesce(?, LastDeclareDate) "
             "WHERE MoDId = ?",
             {declared, cur_date, mo_d_id});
+    if (KeepsQuantityJournal(db))
+      JournalQuantity(db, {"Usp_MO_UpdMoQty", type, "mom_orderdetail", mo_d_id, "DeclaredQty",
+                           QuantityOf((*row)[2]), declared, (*row)[4]});
   }
   return kOk;
 }
@@ -73,10 +81,16 @@ int32_t UpdMoAllocateTxQty(ado::ProcedureContext& db, std::span<const com::Varia
     if (check && issued > qty) return kIssueExceedsPlan;
     if (issued < 0) return kReturnExceedsIssued;
     db.Exec("UPDATE mom_moallocate SET IssQty = ? WHERE AllocateId = ?", {issued, allocate_id});
+    if (KeepsQuantityJournal(db))
+      JournalQuantity(db, {"Usp_MO_UpdMoAllocateTxQty", type, "mom_moallocate", allocate_id, "IssQty",
+                           QuantityOf((*row)[1]), issued, (*row)[5]});
   } else {
     const double inspected = StoredQuantity(QuantityOf((*row)[2]) + change);
     if (check && inspected > qty) return kNothingToInspect;
     db.Exec("UPDATE mom_moallocate SET InspQty = ? WHERE AllocateId = ?", {inspected, allocate_id});
+    if (KeepsQuantityJournal(db))
+      JournalQuantity(db, {"Usp_MO_UpdMoAllocateTxQty", type, "mom_moallocate", allocate_id, "InspQty",
+                           QuantityOf((*row)[2]), inspected, (*row)[5]});
   }
   return kOk;
 }

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "database/manufacturing_db.h"
+#include "database/procedure_journal.h"
 #include "database/procedure_registration.h"
 #include "database/procedure_support.h"
 #include "database/procedures_internal.h"
@@ -151,6 +152,8 @@ int32_t GenMoFromSo(ado::ProcedureContext& db, std::span<const com::Variant> raw
         "WHERE c.BomId = ? ORDER BY c.SortSeq, c.OpComponentId",
         params);
   }
+
+  if (KeepsQuantityJournal(db)) JournalGeneratedOrder(db, "Usp_MO_GenMoFromSo", so_type, mo_d_id);
 
   // Keep the automatic numbering ahead of the codes it handed out.
   if (auto doc = QueryRow(db, "SELECT Prefix, NextNumber FROM sys_doccode WHERE DocType = 'MO21'", {})) {

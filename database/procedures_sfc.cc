@@ -1,10 +1,12 @@
 // Procedures that keep the quantities of order routings up to date as shop-floor
-// reports and operation moves are saved.
+// reports and operation moves are saved. Each change is recorded in the quantity
+// journal.
 
 #include <array>
 #include <string>
 
 #include "database/manufacturing_db.h"
+#include "database/procedure_journal.h"
 #include "database/procedure_registration.h"
 #include "database/procedure_support.h"
 #include "database/procedures_internal.h"
@@ -25,7 +27,7 @@ int32_t UpdOpTransformDecQty(ado::ProcedureContext& db, std::span<const com::Var
 
   auto row = QueryRow(db,
                       "SELECT CAST(t.Qty AS REAL), CAST(t.Krts AS INTEGER), r.MoRoutingDId, "
-                      "CAST(r.TransOutQty AS REAL) "
+                      "CAST(r.TransOutQty AS REAL), CAST(r.Krts AS INTEGER) "
                       "FROM sfc_optransformdetail t "
                       "LEFT JOIN sfc_moroutingdetail r ON r.MoRoutingDId = t.MoRoutingDId "
                       "WHERE t.OpMdId = ?",
@@ -35,10 +37,17 @@ int32_t UpdOpTransformDecQty(ado::ProcedureContext& db, std::span<const com::Var
   if ((*row)[2].is_null()) return kRowChanged;
   const int64_t routing_d_id = (*row)[2].ToI8();
 
-  db.Exec("UPDATE sfc_optransformdetail SET Qty = ? WHERE OpMdId = ?",
-          {StoredQuantity(QuantityOf((*row)[0]) + change), op_md_id});
-  db.Exec("UPDATE sfc_moroutingdetail SET TransOutQty = ? WHERE MoRoutingDId = ?",
-          {StoredQuantity(QuantityOf((*row)[3]) + change), routing_d_id});
+  const double moved = StoredQuantity(QuantityOf((*row)[0]) + change);
+  const double moved_out = StoredQuantity(QuantityOf((*row)[3]) + change);
+  const bool journal = KeepsQuantityJournal(db);
+  db.Exec("UPDATE sfc_optransformdetail SET Qty = ? WHERE OpMdId = ?", {moved, op_md_id});
+  if (journal)
+    JournalQuantity(db, {"Usp_SF_UpdOpTransformDecQty", std::nullopt, "sfc_optransformdetail", op_md_id, "Qty",
+                         QuantityOf((*row)[0]), moved, (*row)[1]});
+  db.Exec("UPDATE sfc_moroutingdetail SET TransOutQty = ? WHERE MoRoutingDId = ?", {moved_out, routing_d_id});
+  if (journal)
+    JournalQuantity(db, {"Usp_SF_UpdOpTransformDecQty", std::nullopt, "sfc_moroutingdetail", routing_d_id,
+                         "TransOutQty", QuantityOf((*row)[3]), moved_out, (*row)[4]});
   return kOk;
 }
 
@@ -93,7 +102,12 @@ int32_t UpdMRoutingQty(ado::ProcedureContext& db, std::span<const com::Variant> 
   std::vector<com::Variant> values;
   for (int i = 0; i < columns; ++i) values.emplace_back(StoredQuantity(QuantityOf((*row)[2 + i]) + change));
   values.emplace_back(routing_d_id);
+  const bool journal = KeepsQuantityJournal(db);
   db.Exec(update, std::span<const com::Variant>(values));
+  if (journal)
+    for (int i = 0; i < columns; ++i)
+      JournalQuantity(db, {"Usp_SF_UpdMRoutingQty", type, "sfc_moroutingdetail", routing_d_id, kind->columns[i],
+                           QuantityOf((*row)[2 + i]), values[i].ToR8(), (*row)[0]});
   return kOk;
 }
 

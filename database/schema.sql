@@ -601,7 +601,7 @@ BEGIN
   UPDATE ex_orderdetail SET Krts = (SELECT value FROM sys_rowversion) WHERE autoid = NEW.autoid;
 END;
 
-PRAGMA user_version = 1;
+PRAGMA user_version = 1;  -- 2 once the quantity journal is added (quantity_journal.sql)
 
 -- ---------------------------------------------------------------- person archive
 -- The people that lookups offer as applicants of engineering changes.

@@ -1,6 +1,7 @@
 -- Procedures that keep the transaction quantities of order lines and their components
 -- up to date as receipts, inspections and issues are saved. Checks run in this order:
--- type, row and token, deleted, closed, limits; a refused call writes nothing.
+-- type, row and token, deleted, closed, limits; a refused call writes nothing. Each
+-- change is recorded in the quantity journal (quantity_journal.sql).
 
 -- 1 received quantity (QualifiedInQty; CurDate kept as LastInDate), 2 quantity
 -- reported for inspection (DeclaredQty; CurDate kept as LastDeclareDate). With IsChk
@@ -18,6 +19,7 @@ DECLARE
   p_date timestamp := $6;
   v_line record;
   v_total numeric;
+  v_version bigint;
 BEGIN
   IF p_type NOT IN (1, 2) THEN RETURN 90002; END IF;
 
@@ -31,12 +33,16 @@ BEGIN
     IF p_check AND v_total > v_line.Qty THEN RETURN 90006; END IF;
     IF v_total < 0 THEN RETURN 90011; END IF;
     UPDATE mom_orderdetail SET QualifiedInQty = v_total, LastInDate = coalesce(p_date, LastInDate)
-     WHERE MoDId = p_line_id;
+     WHERE MoDId = p_line_id RETURNING Krts INTO v_version;
+    PERFORM mom_journal_quantity('Usp_MO_UpdMoQty', p_type, 'mom_orderdetail', p_line_id, 'QualifiedInQty',
+                                 v_line.QualifiedInQty, v_total, v_line.row_version, v_version);
   ELSE
     v_total := mom_quantity(v_line.DeclaredQty + p_change);
     IF p_check AND v_total > v_line.Qty THEN RETURN 90015; END IF;
     UPDATE mom_orderdetail SET DeclaredQty = v_total, LastDeclareDate = coalesce(p_date, LastDeclareDate)
-     WHERE MoDId = p_line_id;
+     WHERE MoDId = p_line_id RETURNING Krts INTO v_version;
+    PERFORM mom_journal_quantity('Usp_MO_UpdMoQty', p_type, 'mom_orderdetail', p_line_id, 'DeclaredQty',
+                                 v_line.DeclaredQty, v_total, v_line.row_version, v_version);
   END IF;
   RETURN 0;
 END
@@ -57,6 +63,7 @@ DECLARE
   p_token varchar := coalesce($5, '');
   v_component record;
   v_total numeric;
+  v_version bigint;
 BEGIN
   IF p_type NOT IN (1, 2) THEN RETURN 90002; END IF;
 
@@ -73,11 +80,15 @@ BEGIN
     v_total := mom_quantity(v_component.IssQty + p_change);
     IF p_check AND v_total > v_component.Qty THEN RETURN 90007; END IF;
     IF v_total < 0 THEN RETURN 90009; END IF;
-    UPDATE mom_moallocate SET IssQty = v_total WHERE AllocateId = p_allocation_id;
+    UPDATE mom_moallocate SET IssQty = v_total WHERE AllocateId = p_allocation_id RETURNING Krts INTO v_version;
+    PERFORM mom_journal_quantity('Usp_MO_UpdMoAllocateTxQty', p_type, 'mom_moallocate', p_allocation_id, 'IssQty',
+                                 v_component.IssQty, v_total, v_component.row_version, v_version);
   ELSE
     v_total := mom_quantity(v_component.InspQty + p_change);
     IF p_check AND v_total > v_component.Qty THEN RETURN 90015; END IF;
-    UPDATE mom_moallocate SET InspQty = v_total WHERE AllocateId = p_allocation_id;
+    UPDATE mom_moallocate SET InspQty = v_total WHERE AllocateId = p_allocation_id RETURNING Krts INTO v_version;
+    PERFORM mom_journal_quantity('Usp_MO_UpdMoAllocateTxQty', p_type, 'mom_moallocate', p_allocation_id, 'InspQty',
+                                 v_component.InspQty, v_total, v_component.row_version, v_version);
   END IF;
   RETURN 0;
 END

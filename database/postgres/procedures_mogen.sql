@@ -147,6 +147,21 @@ BEGIN
      ORDER BY c.SortSeq, c.OpComponentId;
   END IF;
 
+  -- The quantities the order comes into being with, line first, in the journal;
+  -- the counters start at zero and are journalled as they change.
+  INSERT INTO sys_qtyjournal (ChangedAt, SessionUser, AppName, ProcName, TypeCode, TableName, RowKey, ColumnName,
+                              QtyBefore, QtyAfter, QtyChange, KrtsBefore, KrtsAfter)
+  SELECT to_char(clock_timestamp() AT TIME ZONE 'UTC', 'YYYY-MM-DD HH24:MI:SS.MS'), session_user,
+         current_setting('application_name'), 'Usp_MO_GenMoFromSo', p_so_type, 'mom_orderdetail', MoDId, 'Qty',
+         NULL, Qty, Qty, NULL, Krts
+    FROM mom_orderdetail WHERE MoDId = v_line_id;
+  INSERT INTO sys_qtyjournal (ChangedAt, SessionUser, AppName, ProcName, TypeCode, TableName, RowKey, ColumnName,
+                              QtyBefore, QtyAfter, QtyChange, KrtsBefore, KrtsAfter)
+  SELECT to_char(clock_timestamp() AT TIME ZONE 'UTC', 'YYYY-MM-DD HH24:MI:SS.MS'), session_user,
+         current_setting('application_name'), 'Usp_MO_GenMoFromSo', p_so_type, 'mom_moallocate', AllocateId, 'Qty',
+         NULL, Qty, Qty, NULL, Krts
+    FROM mom_moallocate WHERE MoDId = v_line_id ORDER BY AllocateId;
+
   -- Keep the automatic numbering ahead of the codes it handed out. The first order
   -- of a transaction writes the number at once; later ones only remember it, and it
   -- is written when the transaction commits (mom_advance_mo_numbering): updating the

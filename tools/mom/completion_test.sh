@@ -34,12 +34,14 @@ offers() {
 
 touch "$work/a.db" "$work/ab.db"
 cases=(
-  "mom |--help call demo ecn ext-lines help init register serve so-lines sql unregister"
-  "mom  |--help call demo ecn ext-lines help init register serve so-lines sql unregister"
+  "mom |--help call demo ecn ext-lines help history init register serve so-lines sql unregister verify"
+  "mom  |--help call demo ecn ext-lines help history init register serve so-lines sql unregister verify"
   "mom s|serve so-lines sql"
   "mom help e|ecn ext-lines"
   "mom register -|--help --system"
-  "mom init -|--force --help --sample"
+  "mom init -|--force --help --sample --upgrade"
+  "mom history $work/a.db --|--allocation --help --line --order --routing-line --table"
+  "mom history $work/a.db --order |"
   "mom ecn $work/a.db --|--help --screenshot --type"
   "mom ecn $work/a.db --type |"
   "mom sql $work/a|$work/a.db $work/ab.db"

@@ -4,7 +4,7 @@ namespace mom_console {
 
 std::string HelpText(const std::string& command) {
   if (command == "init")
-    return R"(usage: mom init DB [--sample] [--force]
+    return R"(usage: mom init DB [--sample] [--force] | mom init DB --upgrade
 
 Creates the manufacturing database DB (a file path, or a connection string naming a
 Data Source) with its schema and stored procedures. A PostgreSQL connection string
@@ -13,6 +13,34 @@ creates the database it names on that server, e.g.
   --sample   add the sample company (orders, routings, allocations, sales orders, ...)
   --force    replace an existing file or database (otherwise it is never touched; a
              server database is dropped first, ending its sessions)
+  --upgrade  bring an existing database up to this version: add the quantity
+             journal (and, on a server, the procedures that write it). No row is
+             changed; the journal records changes from then on. A database that is
+             not upgraded works as before, unjournalled
+)";
+  if (command == "history")
+    return R"(usage: mom history DB (--order MOCODE | --line MODID | --allocation ID | --routing-line ID) [--table]
+
+Prints the quantity journal of one order (its lines, allocations, routing lines and
+operation-move lines), of one order line (the same for that line), of one allocation
+or of one routing line: every change a write-back, the generation or the net-demand
+crediting made, oldest first, one JSON object per line with "when" (UTC), "user",
+"application", "procedure", "type", "table", "row", "column", "before", "after",
+"change", "total" (the counter's running total) and the row's tokens before and after.
+  --table    an aligned table instead of JSON lines
+Example: mom history mom.db --order SMO0001 --table
+)";
+  if (command == "verify")
+    return R"(usage: mom verify DB
+
+Replays the quantity journal from each counter's opening value (its value before the
+first journalled change) and compares it with the counter. A counter changed outside
+the write-backs (by hand, by a script) differs, or breaks the chain of its journal;
+each such counter is printed as one JSON object with the journal's value, the row's,
+the difference, the journal row before which it was changed and "look_at": the
+documents whose quantities decide which value is right. Nothing is changed and there
+is no --fix: correct the counter through its documents.
+Exit codes: 0 every counter agrees, 1 some differ (or the database has no journal).
 )";
   if (command == "sql")
     return R"(usage: mom sql DB STATEMENT
@@ -116,7 +144,8 @@ from a sales order (one line refused), a stale order token, and an external orde
   return R"(usage: mom COMMAND [ARGS]
 
 Commands:
-  init DB [--sample] [--force]   create a manufacturing database
+  init DB [--sample] [--force]   create a manufacturing database (--upgrade: add the
+                                 quantity journal to an existing one)
   sql DB STATEMENT               run one statement, print rows as JSON lines
   register | unregister [--system]
                                  (un)register the server libraries
@@ -129,6 +158,10 @@ Commands:
   demo [DB]                      walk through the write-back roads on sample data
   ecn DB [--type N] [--screenshot FILE]
                                  pick an engineering-change line in the dialog
+  history DB --order MOCODE [--table]
+                                 the quantity journal of an order (or --line,
+                                 --allocation, --routing-line)
+  verify DB                      replay the journal; report counters that differ
 
 DB is a connection string (Provider=SQLite;Data Source=PATH, or
 Provider=PostgreSQL;Host=...;Port=...;Database=...;User ID=...) or a file path.

@@ -35,6 +35,8 @@ int main(int argc, char** argv) {
     if (command == "ecn") return RunEcn(words, std::cout);
     if (command == "so-lines") return RunLines(words, std::cout, false);
     if (command == "ext-lines") return RunLines(words, std::cout, true);
+    if (command == "history") return RunHistory(words, std::cout);
+    if (command == "verify") return RunVerify(words, std::cout, std::cerr);
     throw UsageError("unknown command '" + command + "'");
   } catch (const UsageError& e) {
     std::cerr << "mom " << command << ": " << e.what() << "\n(see: mom " << command << " --help)\n";

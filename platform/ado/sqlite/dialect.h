@@ -36,6 +36,9 @@ inline constexpr std::string_view kCurrentTimeFunction = "mom_getdate";
 inline constexpr std::string_view kCastToIntFunction = tsql::kCastToIntFunction;
 // For the procedures' own statements: a computed quantity as a quantity column keeps it.
 inline constexpr std::string_view kQuantityFunction = "mom_quantity";
+// Who the session is (session_identity.h), for the quantity journal.
+inline constexpr std::string_view kSessionUserFunction = "mom_session_user";
+inline constexpr std::string_view kApplicationNameFunction = "mom_application_name";
 
 struct DeclaredColumn {
   std::string name;

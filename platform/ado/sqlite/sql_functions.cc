@@ -12,6 +12,7 @@
 #include "platform/ado/numeric_rules.h"
 #include "platform/ado/date_text.h"
 #include "platform/ado/sqlite/dialect.h"
+#include "platform/ado/sqlite/session_identity.h"
 
 namespace ado::sqlite {
 
@@ -90,6 +91,22 @@ void QuantityFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
   }
 }
 
+void SessionUserFunction(sqlite3_context* ctx, int, sqlite3_value**) {
+  try {
+    ResultText(ctx, SessionUserName());
+  } catch (const std::exception&) {
+    sqlite3_result_error_nomem(ctx);
+  }
+}
+
+void ApplicationNameFunction(sqlite3_context* ctx, int, sqlite3_value**) {
+  try {
+    ResultText(ctx, ApplicationName());
+  } catch (const std::exception&) {
+    sqlite3_result_error_nomem(ctx);
+  }
+}
+
 // round(x[, places]) as the original server rounds: half away from zero, worked on the
 // shortest decimal form of a double, as the server rounds its decimals. SQLite's own
 // round works in binary and rounds a value just below a half (-0.0004944999999999999)
@@ -137,8 +154,15 @@ int RegisterFunctions(sqlite3* db) {
                                     &RoundFunction, nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK) return rc;
   }
-  return sqlite3_create_function_v2(db, now.c_str(), 0, SQLITE_UTF8, nullptr, &CurrentTimeFunction, nullptr,
-                                    nullptr, nullptr);
+  rc = sqlite3_create_function_v2(db, now.c_str(), 0, SQLITE_UTF8, nullptr, &CurrentTimeFunction, nullptr,
+                                  nullptr, nullptr);
+  if (rc != SQLITE_OK) return rc;
+  std::string user(kSessionUserFunction), application(kApplicationNameFunction);
+  rc = sqlite3_create_function_v2(db, user.c_str(), 0, SQLITE_UTF8, nullptr, &SessionUserFunction, nullptr,
+                                  nullptr, nullptr);
+  if (rc != SQLITE_OK) return rc;
+  return sqlite3_create_function_v2(db, application.c_str(), 0, SQLITE_UTF8, nullptr, &ApplicationNameFunction,
+                                    nullptr, nullptr, nullptr);
 }
 
 }  // namespace ado::sqlite

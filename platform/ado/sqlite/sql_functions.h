@@ -5,8 +5,9 @@ struct sqlite3;
 
 namespace ado::sqlite {
 
-// mom_money_text(row_version), mom_getdate(), mom_cast_int(x), mom_quantity(x) and
-// round(x[, places]) in place of SQLite's own;
+// mom_money_text(row_version), mom_getdate(), mom_cast_int(x), mom_quantity(x),
+// mom_session_user(), mom_application_name() and round(x[, places]) in place of
+// SQLite's own;
 // returns an SQLite result code.
 int RegisterFunctions(sqlite3* db);
 

@@ -1,0 +1,154 @@
+#include "database/quantity_journal.h"
+
+#include <sqlite3.h>
+
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "database/idempotency_table.h"
+#include "database/manufacturing_db.h"
+#include "database/postgres_database.h"
+#include "platform/ado/connection_string.h"
+#include "platform/ado/field.h"
+#include "platform/ado/recordset.h"
+#include "platform/com/error.h"
+
+// Generated from quantity_journal.sql and postgres/quantity_journal.sql.
+const char* MomQuantityJournalText();
+const char* MomPostgresQuantityJournalText();
+
+namespace database {
+namespace {
+
+// The journal's columns, for the server's record of their spellings.
+constexpr const char* kJournalColumns[] = {"JournalId",  "ChangedAt", "SessionUser", "AppName",   "ProcName",
+                                           "TypeCode",   "TableName", "RowKey",      "ColumnName", "QtyBefore",
+                                           "QtyAfter",   "QtyChange", "KrtsBefore",  "KrtsAfter"};
+
+int64_t Count(ado::Connection& connection, const std::string& sql) {
+  com::Ptr<ado::Recordset> rs = connection.Execute(sql);
+  return rs->fields().Item(0).Value().ToI8();
+}
+
+void Run(ado::Connection& connection, const std::string& sql) {
+  connection.Execute(sql, nullptr, ado::adExecuteNoRecords);
+}
+
+std::string IdentifierInsert() {
+  std::string sql = "insert into sys_identifier (name) values ";
+  for (size_t i = 0; i < std::size(kJournalColumns); ++i)
+    sql += std::string(i ? ", " : "") + "('" + kJournalColumns[i] + "')";
+  return sql + " on conflict do nothing";
+}
+
+[[noreturn]] void NotManufacturing() {
+  throw com::Error(kErrNotManufacturingDatabase, "不是生产订单数据库 (缺少 mom_orderdetail 等表); 请先用 mom init 建库");
+}
+
+UpgradeResult UpgradePostgres(const std::string& connection_string) {
+  com::Ptr<ado::Connection> db = ado::Connection::Create();
+  db->Open(connection_string);
+  db->BeginTrans();
+  try {
+    if (Count(*db, "select count(*) from information_schema.tables where table_schema = current_schema() "
+                   "and table_name in ('mom_orderdetail', 'sys_doccode', 'sys_identifier')") != 3)
+      NotManufacturing();
+    const bool had = HasQuantityJournal(*db);
+    Run(*db, PostgresQuantityJournalSql());
+    for (const char* script : PostgresProcedureScripts()) Run(*db, script);
+    Run(*db, IdentifierInsert());
+    db->CommitTrans();
+    return had ? UpgradeResult::kUpToDate : UpgradeResult::kJournalAdded;
+  } catch (...) {
+    db->RollbackTrans();
+    throw;
+  }
+}
+
+struct SqliteCloser {
+  void operator()(sqlite3* db) const { sqlite3_close(db); }
+};
+
+// The file is changed through SQLite itself: the journal's trigger is the embedded
+// database's own SQL, which is not the component's dialect.
+class SqliteUpgrade {
+ public:
+  explicit SqliteUpgrade(const std::string& path) {
+    sqlite3* raw = nullptr;
+    const int rc = sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READWRITE, nullptr);
+    db_.reset(raw);
+    if (rc != SQLITE_OK)
+      throw std::runtime_error("无法打开数据库文件 " + path + ": " + (raw ? sqlite3_errmsg(raw) : sqlite3_errstr(rc)));
+    sqlite3_busy_timeout(raw, 30000);
+  }
+  void Exec(const char* sql) {
+    char* message = nullptr;
+    if (sqlite3_exec(db_.get(), sql, nullptr, nullptr, &message) != SQLITE_OK) {
+      std::string text = std::string("升级失败: ") + (message ? message : sqlite3_errmsg(db_.get()));
+      sqlite3_free(message);
+      throw std::runtime_error(text);
+    }
+  }
+  void RollbackQuietly() { sqlite3_exec(db_.get(), "ROLLBACK", nullptr, nullptr, nullptr); }
+  int64_t Int(const char* sql) {
+    sqlite3_stmt* raw = nullptr;
+    if (sqlite3_prepare_v2(db_.get(), sql, -1, &raw, nullptr) != SQLITE_OK)
+      throw std::runtime_error(std::string("升级失败: ") + sqlite3_errmsg(db_.get()));
+    std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> statement(raw, sqlite3_finalize);
+    return sqlite3_step(raw) == SQLITE_ROW ? sqlite3_column_int64(raw, 0) : 0;
+  }
+
+ private:
+  std::unique_ptr<sqlite3, SqliteCloser> db_;
+};
+
+UpgradeResult UpgradeSqlite(const std::string& path) {
+  SqliteUpgrade db(path);
+  db.Exec("BEGIN IMMEDIATE");
+  try {
+    if (db.Int("select count(*) from sqlite_master where type = 'table' "
+               "and name in ('mom_orderdetail', 'sys_doccode', 'sys_rowversion')") != 3)
+      NotManufacturing();
+    const int64_t version = db.Int("pragma user_version");
+    if (version > kJournalSchemaVersion)
+      throw com::Error(kErrNewerSchema, "数据库版本 (" + std::to_string(version) + ") 比本程序新; 未作任何修改");
+    const bool had = version == kJournalSchemaVersion &&
+                     db.Int("select count(*) from sqlite_master where type = 'table' and name = 'sys_qtyjournal'") > 0;
+    if (!had) db.Exec(QuantityJournalSql());
+    db.Exec("COMMIT");
+    return had ? UpgradeResult::kUpToDate : UpgradeResult::kJournalAdded;
+  } catch (...) {
+    db.RollbackQuietly();
+    throw;
+  }
+}
+
+}  // namespace
+
+const char* QuantityJournalSql() { return MomQuantityJournalText(); }
+const char* PostgresQuantityJournalSql() { return MomPostgresQuantityJournalText(); }
+
+bool HasQuantityJournal(ado::Connection& connection) {
+  const std::string sql = IsPostgresTarget(connection.ConnectionString())
+                              ? "select count(*) from information_schema.tables where table_schema = "
+                                "current_schema() and table_name = 'sys_qtyjournal'"
+                              : "select count(*) from sqlite_master where type = 'table' and name = 'sys_qtyjournal'";
+  return Count(connection, sql) > 0;
+}
+
+void RequireQuantityJournal(ado::Connection& connection) {
+  if (!HasQuantityJournal(connection))
+    throw com::Error(kErrNoQuantityJournal,
+                     "数据库没有数量日志 (sys_qtyjournal): 它建于日志之前; 用 mom init DB --upgrade 加上日志, "
+                     "此后的数量变化才有记录");
+}
+
+UpgradeResult UpgradeDatabase(const std::string& target) {
+  if (target.empty()) throw std::runtime_error("数据库路径为空");
+  if (IsPostgresTarget(target)) return UpgradePostgres(target);
+  return UpgradeSqlite(target);
+}
+
+}  // namespace database
