@@ -56,11 +56,12 @@ set(mom_public_headers
   platform/com/error_info.h platform/com/guid.h platform/com/late_binding.h platform/com/module_lock.h
   platform/com/object.h platform/com/ptr.h platform/com/registry.h platform/com/status.h
   platform/com/type_info.h platform/com/unknown.h platform/com/variant.h
-  platform/ado/command.h platform/ado/connection.h platform/ado/connection_string.h platform/ado/error.h
-  platform/ado/field.h platform/ado/parameter.h platform/ado/procedure_catalog.h platform/ado/provider.h
-  platform/ado/recordset.h platform/ado/text.h platform/ado/types.h
+  platform/ado/application_catalog.h platform/ado/command.h platform/ado/connection.h
+  platform/ado/connection_string.h platform/ado/error.h platform/ado/field.h platform/ado/parameter.h
+  platform/ado/procedure_catalog.h platform/ado/provider.h platform/ado/recordset.h platform/ado/text.h
+  platform/ado/types.h
   component/cls_mom_interface.h component/identity.h component/version_resource.h
-  database/manufacturing_db.h database/postgres_database.h)
+  database/data_layer_hooks.h database/manufacturing_db.h database/postgres_database.h)
 foreach(header IN LISTS mom_public_headers)
   get_filename_component(dir ${header} DIRECTORY)
   install(FILES ${header} DESTINATION ${MOM_INCLUDE_SUBDIR}/${dir})

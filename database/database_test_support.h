@@ -1,9 +1,7 @@
 #pragma once
-// Direct access to a test database, beside the connection under test: a raw SQLite
-// file handle for what only the embedded database has, and a second connection of
-// the run's provider for checks that hold on both.
-
-#include <sqlite3.h>
+// Direct access to a test database, beside the connection under test: a second
+// connection of the run's provider for checks that hold on both. For what only the
+// embedded database has, testing/sqlite_file.h opens the file itself.
 
 #include <cstdint>
 #include <map>
@@ -11,29 +9,11 @@
 #include <vector>
 
 #include "platform/ado/connection.h"
+#include "testing/sqlite_file.h"
 
 namespace database_testing {
 
-class SqliteFile {
- public:
-  explicit SqliteFile(const std::string& path);
-  ~SqliteFile();
-  SqliteFile(const SqliteFile&) = delete;
-  SqliteFile& operator=(const SqliteFile&) = delete;
-
-  void Exec(const std::string& sql);
-  // Every row, each value as text ("NULL" for null).
-  std::vector<std::vector<std::string>> Rows(const std::string& sql);
-  // The first value of the only row; throws when there is no row.
-  std::string Text(const std::string& sql);
-  int64_t Int(const std::string& sql);
-  double Real(const std::string& sql);
-
-  int64_t Counter() { return Int("SELECT value FROM sys_rowversion"); }
-
- private:
-  sqlite3* db_ = nullptr;
-};
+using testing_support::SqliteFile;
 
 // A connection of its own to the database; values come back as text ("NULL" for
 // null), numbers and dates in their canonical form, so rows can be compared.

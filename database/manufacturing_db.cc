@@ -1,7 +1,6 @@
 #include "database/manufacturing_db.h"
 
 #include <fcntl.h>
-#include <sqlite3.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -15,6 +14,10 @@
 #include "database/idempotency_table.h"
 #include "database/postgres_database.h"
 #include "database/quantity_journal.h"
+#include "platform/ado/connection.h"
+#include "platform/ado/connection_string.h"
+#include "platform/ado/recordset.h"
+#include "platform/com/error.h"
 
 // Generated from schema.sql and sample.sql.
 const char* MomDatabaseSchemaText();
@@ -23,22 +26,16 @@ const char* MomDatabaseSampleText();
 namespace database {
 namespace {
 
-struct SqliteCloser {
-  void operator()(sqlite3* db) const { sqlite3_close(db); }
-};
-using SqliteHandle = std::unique_ptr<sqlite3, SqliteCloser>;
-
 void RemoveDatabaseFiles(const std::string& path) {
   std::error_code ec;
   for (const char* suffix : {"", "-journal", "-wal", "-shm"}) std::filesystem::remove(path + suffix, ec);
 }
 
-void Exec(sqlite3* db, const char* sql, const char* what) {
-  char* message = nullptr;
-  if (sqlite3_exec(db, sql, nullptr, nullptr, &message) != SQLITE_OK) {
-    std::string text = std::string(what) + ": " + (message ? message : sqlite3_errmsg(db));
-    sqlite3_free(message);
-    throw std::runtime_error(text);
+void Exec(ado::Connection& db, const char* sql, const char* what) {
+  try {
+    db.Execute(sql, nullptr, ado::adExecuteNoRecords);
+  } catch (const com::Error& e) {
+    throw std::runtime_error(std::string(what) + ": " + e.description());
   }
 }
 
@@ -58,18 +55,28 @@ void ClaimPath(const std::string& path, bool overwrite) {
   ::close(fd);
 }
 
+// Through the data layer's SQLite provider, which keeps foreign keys checked: the
+// sample refers across tables, and checking while loading keeps it consistent.
 void Populate(const std::string& path, bool with_sample) {
-  sqlite3* raw = nullptr;
-  int rc = sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READWRITE, nullptr);
-  SqliteHandle db(raw);
-  if (rc != SQLITE_OK)
-    throw std::runtime_error("无法打开数据库文件 " + path + ": " +
-                             (raw ? sqlite3_errmsg(raw) : sqlite3_errstr(rc)));
-  // The sample refers across tables; checking while loading keeps it consistent.
-  Exec(db.get(), "PRAGMA foreign_keys = ON; BEGIN", "建库失败");
-  Exec(db.get(), SchemaSql(), "建表失败");
-  if (with_sample) Exec(db.get(), MomDatabaseSampleText(), "写入示例数据失败");
-  Exec(db.get(), "COMMIT", "建库失败");
+  com::Ptr<ado::Connection> db = ado::Connection::Create();
+  db->SetCommandTimeout(0);
+  try {
+    db->Open(ado::ConnectionString::ForSqliteFile(path) + ";Mode=Create");
+  } catch (const com::Error& e) {
+    throw std::runtime_error("无法打开数据库文件 " + path + ": " + e.description());
+  }
+  try {
+    db->BeginTrans();
+  } catch (const com::Error& e) {
+    throw std::runtime_error(std::string("建库失败: ") + e.description());
+  }
+  Exec(*db, SchemaSql(), "建表失败");
+  if (with_sample) Exec(*db, MomDatabaseSampleText(), "写入示例数据失败");
+  try {
+    db->CommitTrans();
+  } catch (const com::Error& e) {
+    throw std::runtime_error(std::string("建库失败: ") + e.description());
+  }
 }
 
 }  // namespace

@@ -67,8 +67,8 @@
 // Quantities are kept to six decimals. A null quantity change counts as zero, a null
 // flag as false, a null token as empty.
 //
-// The procedures are registered when this library is loaded; RegisterProcedures does
-// it again on demand and may be called any number of times.
+// The procedures are registered when this library is loaded (data_layer_hooks.h);
+// RegisterProcedures does it again on demand and may be called any number of times.
 
 #include <cstdint>
 #include <string>

@@ -3,7 +3,6 @@
 #include <stdexcept>
 
 #include "platform/ado/numeric_rules.h"
-#include "platform/ado/sqlite/dialect.h"
 
 namespace database {
 
@@ -47,7 +46,7 @@ bool TokenMatches(std::string_view token, const com::Variant& row_krts) {
   token = TrimTrailingBlanks(token);
   if (token.empty()) return true;
   if (row_krts.is_null()) return false;
-  const std::string current = ado::sqlite::MoneyText(row_krts.ToI8());
+  const std::string current = ado::MoneyText(row_krts.ToI8());
   return token == TrimTrailingBlanks(current);
 }
 

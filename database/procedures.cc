@@ -15,11 +15,4 @@ void RegisterProcedures() {
   });
 }
 
-namespace {
-// Programs that link this library find the procedures without calling anything.
-const struct Registrar {
-  Registrar() { RegisterProcedures(); }
-} registrar;
-}  // namespace
-
 }  // namespace database

@@ -11,7 +11,7 @@
 #include "database/procedure_registration.h"
 #include "database/procedure_support.h"
 #include "database/procedures_internal.h"
-#include "platform/ado/sqlite/dialect.h"
+#include "platform/ado/numeric_rules.h"
 #include "platform/com/date.h"
 
 namespace database {
@@ -136,7 +136,7 @@ int32_t GetMoBFAllocate(ado::ProcedureContext& db, std::span<const com::Variant>
     set("LotCode", a[4]);
     set("Quantity", com::Variant(quantity));
     set("UnitId", a[12]);
-    if (!a[11].is_null()) set("Krts", com::Variant(ado::sqlite::MoneyText(a[11].ToI8())));
+    if (!a[11].is_null()) set("Krts", com::Variant(ado::MoneyText(a[11].ToI8())));
     set("SoCode", (*line)[4]);
     set("SoSeq", (*line)[5]);
     result.rows.push_back(std::move(row));

@@ -8,7 +8,7 @@
 #include "database/procedure_registration.h"
 #include "database/procedure_support.h"
 #include "database/procedures_internal.h"
-#include "platform/ado/sqlite/dialect.h"
+#include "platform/ado/numeric_rules.h"
 
 namespace database {
 namespace {
@@ -191,7 +191,7 @@ int32_t GetAtoNetDemand(ado::ProcedureContext& db, std::span<const com::Variant>
     const double balance = RoundQuantity(is_del ? credited : demand - credited);
     if (balance <= 0) continue;
     out.rows.push_back({r[0], r[1], r[2], com::Variant(QuantityOf(r[3])), com::Variant(balance), com::Variant(credited),
-                        com::Variant(ado::sqlite::MoneyText(r[6].ToI8()))});
+                        com::Variant(ado::MoneyText(r[6].ToI8()))});
   }
   db.ReturnRows(std::move(out));
   return kOk;

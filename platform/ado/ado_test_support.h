@@ -6,12 +6,18 @@
 #include <optional>
 #include <string>
 
+#include "platform/ado/application_catalog.h"
 #include "platform/ado/connection.h"
 #include "platform/ado/connection_string.h"
 #include "platform/ado/error.h"
 #include "platform/ado/recordset.h"
 
 namespace ado_test {
+
+// The catalog the manufacturing database registers (database/data_layer_hooks.cc).
+// The data layer's own test programs link no database layer: test_catalog.cc sets this
+// one for them, which their dialect and spelling cases assume.
+inline ado::ApplicationCatalog ManufacturingLikeCatalog() { return {"sys_identifier", {"OffSet"}}; }
 
 // Opens `path`, creating the file when `create`.
 inline com::Ptr<ado::Connection> Open(const std::string& path, bool create = false) {

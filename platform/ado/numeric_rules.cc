@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 
 #include "platform/ado/error.h"
 
@@ -76,6 +77,18 @@ int32_t CastTextToInt(std::string_view text) {
   if (negative) v = -v;
   if (v < INT32_MIN || v > INT32_MAX) Raise(kErrProvider, std::string(kIntOverflowText));
   return static_cast<int32_t>(v);
+}
+
+std::string MoneyText(int64_t row_version) {
+  // The magnitude as unsigned so that the most negative value has one too.
+  uint64_t magnitude = row_version < 0 ? 0 - static_cast<uint64_t>(row_version) : static_cast<uint64_t>(row_version);
+  char buf[48];
+  int n = std::snprintf(buf, sizeof buf, "%s%llu.%04llu", row_version < 0 ? "-" : "",
+                        static_cast<unsigned long long>(magnitude / 10000),
+                        static_cast<unsigned long long>(magnitude % 10000));
+  std::string text(buf, static_cast<size_t>(n));
+  if (text.size() < 30) text.append(30 - text.size(), ' ');
+  return text;
 }
 
 }  // namespace ado

@@ -69,4 +69,10 @@ com::Variant ReturnValueFromText(std::string_view text);
 int32_t CastNumberToInt(double v);
 int32_t CastTextToInt(std::string_view text);
 
+// How the original server prints a row version converted to money with style 2 (the
+// component's row token): the integer in ten-thousandths with exactly four decimals,
+// no separators, a minus sign when negative, blank-padded to the 30 characters of a
+// plain char.
+std::string MoneyText(int64_t row_version);
+
 }  // namespace ado

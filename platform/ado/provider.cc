@@ -4,8 +4,6 @@
 #include <mutex>
 
 #include "platform/ado/error.h"
-#include "platform/ado/postgres/pg_provider.h"
-#include "platform/ado/sqlite/sqlite_provider.h"
 #include "platform/ado/text.h"
 
 namespace ado {
@@ -17,15 +15,9 @@ struct Registry {
   std::map<std::string, SessionFactory> factories;  // lower-cased name -> factory
 };
 
-// The embedded SQLite provider and the PostgreSQL provider are always there; others
-// register themselves.
+// Filled by the providers themselves (registration.cc in each provider's folder).
 Registry& Providers() {
-  static Registry* registry = [] {
-    auto* r = new Registry;
-    r->factories["sqlite"] = &sqlite::OpenSqliteSession;
-    r->factories["postgresql"] = &postgres::OpenPostgresSession;
-    return r;
-  }();
+  static Registry* registry = new Registry;
   return *registry;
 }
 

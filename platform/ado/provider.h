@@ -3,7 +3,12 @@
 // yield rows one at a time. The shared layer above keeps rows on the client and does
 // moving, sorting, editing and disconnected sets once for every provider.
 //
-// Providers register themselves by name (the connection string's Provider= key).
+// Providers register themselves by name (the connection string's Provider= key), each
+// from its own folder: platform/ado/<provider>/registration.cc registers the provider
+// when the data layer's library is loaded. The shared layer knows none of them. The
+// library is a shared one, so no registration is dropped by the linker as an object
+// that nothing refers to would be from a static archive; a provider built into
+// another library registers the same way or calls RegisterProvider itself.
 
 #include <functional>
 #include <memory>

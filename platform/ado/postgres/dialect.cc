@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/ado/application_catalog.h"
 #include "platform/ado/error.h"
 #include "platform/ado/text.h"
 #include "platform/ado/tsql/constructs.h"
@@ -27,31 +28,6 @@ bool HasUpper(std::string_view s) {
 
 bool IsBracketed(const Token& t) { return t.kind == TokenKind::kQuotedName && t.text.front() == '['; }
 
-// A name token in PostgreSQL: [x] and #x as lower-case quoted names; so is OffSet,
-// a column name in T-SQL and a reserved word in PostgreSQL.
-std::string NameText(const Token& t) {
-  if (IsBracketed(t) || (t.kind == TokenKind::kWord && t.text[0] == '#') || IsWord(t, "offset"))
-    return QuoteName(AsciiLower(Unquote(t)));
-  return std::string(t.text);
-}
-
-// OFFSET starts T-SQL's paging clause only when a count follows; otherwise it names
-// a column.
-bool IsOffsetColumn(const TokenView& v, size_t i, size_t end) {
-  if (!IsWord(v[i], "offset")) return false;
-  size_t next = v.Next(i, end);
-  return next >= end ||
-         !(v[next].kind == TokenKind::kNumber || v[next].kind == TokenKind::kParameter || IsPunct(v[next], "("));
-}
-
-// An alias: words stay (PostgreSQL folds them as T-SQL ignores their case), others
-// become quoted names; `quoted` keeps the spelling of a word too.
-std::string AliasText(const Token& t, bool quoted) {
-  if (t.kind == TokenKind::kWord) return quoted ? QuoteName(t.text) : std::string(t.text);
-  if (t.kind == TokenKind::kString) return QuoteName(Unquote(t));
-  return NameText(t);
-}
-
 class Hooks final : public tsql::DialectHooks {
  public:
   std::string MoneyText(std::string_view x) const override { return MoneyTextExpression(x); }
@@ -73,14 +49,38 @@ class Hooks final : public tsql::DialectHooks {
     return {};
   }
   std::string Parameter(const Token&, size_t local) const override { return "$" + std::to_string(local); }
-  bool IsReservedColumn(const TokenView& v, size_t i, size_t end) const override { return IsOffsetColumn(v, i, end); }
+  // A column name of the application that PostgreSQL reserves (application_catalog.h:
+  // OffSet). Followed by a count it is the keyword itself (OFFSET starts T-SQL's paging
+  // clause); otherwise it names a column.
+  bool IsReservedColumn(const TokenView& v, size_t i, size_t end) const override {
+    if (v[i].kind != TokenKind::kWord || !catalog_->IsReservedColumn(v[i].text)) return false;
+    size_t next = v.Next(i, end);
+    return next >= end ||
+           !(v[next].kind == TokenKind::kNumber || v[next].kind == TokenKind::kParameter || IsPunct(v[next], "("));
+  }
   std::string ReservedColumn(const Token& word) const override { return NameText(word); }
   void SelectInto(tsql::Rewriter& r, const tsql::SelectInto& s) override;
 
  private:
+  // A name token in PostgreSQL: [x] and #x as lower-case quoted names; so is a reserved
+  // column name.
+  std::string NameText(const Token& t) const {
+    if (IsBracketed(t) || (t.kind == TokenKind::kWord && (t.text[0] == '#' || catalog_->IsReservedColumn(t.text))))
+      return QuoteName(AsciiLower(Unquote(t)));
+    return std::string(t.text);
+  }
+
+  // An alias: words stay (PostgreSQL folds them as T-SQL ignores their case), others
+  // become quoted names; `quoted` keeps the spelling of a word too.
+  std::string AliasText(const Token& t, bool quoted) const {
+    if (t.kind == TokenKind::kWord) return quoted ? QuoteName(t.text) : std::string(t.text);
+    if (t.kind == TokenKind::kString) return QuoteName(Unquote(t));
+    return NameText(t);
+  }
+
   // The select items of a SELECT INTO: the identity item as an int placeholder or left
   // out, aliases as names of the new table.
-  static std::string SelectListText(tsql::Rewriter& r, const tsql::SelectInto& s, bool with_identity) {
+  std::string SelectListText(tsql::Rewriter& r, const tsql::SelectInto& s, bool with_identity) const {
     const TokenView& v = r.tokens();
     std::string out;
     bool first = true;
@@ -100,6 +100,8 @@ class Hooks final : public tsql::DialectHooks {
     }
     return out;
   }
+
+  std::shared_ptr<const ApplicationCatalog> catalog_ = CurrentApplicationCatalog();
 };
 
 // CREATE [TEMP] TABLE target AS SELECT items FROM ...; with IDENTITY the table is made

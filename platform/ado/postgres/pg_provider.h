@@ -11,9 +11,9 @@
 // timeout, and gives each statement and procedure call inside a transaction a
 // savepoint in the same round trip (libpq pipeline mode): a failing statement undoes
 // only itself, as on the original server. Result column names get back the spelling of
-// the statement's text or of the database's sys_identifier table. Stored procedures
-// are functions returning the return value, or a row (return value, refcursor) whose
-// cursor holds the procedure's rows.
+// the statement's text or of the table the application catalog names
+// (application_catalog.h). Stored procedures are functions returning the return value,
+// or a row (return value, refcursor) whose cursor holds the procedure's rows.
 
 #include <memory>
 #include <string_view>

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <limits>
 
-#include "platform/ado/sqlite/date_text.h"
+#include "platform/ado/date_text.h"
 #include "platform/com/error.h"
 
 namespace ado::postgres {
@@ -125,7 +125,7 @@ com::Variant ReadValue(std::string_view text, unsigned oid, const ColumnInfo& in
     case kDateOid:
     case kTimestampOid:
     case kTimestamptzOid:
-      if (auto d = sqlite::ParseDateText(oid == kTimestamptzOid ? WithoutOffset(text) : text))
+      if (auto d = ParseDateText(oid == kTimestamptzOid ? WithoutOffset(text) : text))
         return com::Variant(*d);
       break;  // infinity, BC dates: as text
     case kByteaOid:
@@ -165,7 +165,7 @@ std::optional<std::string> ParameterText(const com::Variant& value) {
       return std::string(buf, static_cast<size_t>(n));
     }
     case com::VarType::Date: {
-      std::string text = sqlite::DateText(v.ToDate());
+      std::string text = DateText(v.ToDate());
       if (text.size() == 19) text += ".000";
       return text;
     }

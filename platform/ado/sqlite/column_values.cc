@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <limits>
 
-#include "platform/ado/sqlite/date_text.h"
+#include "platform/ado/date_text.h"
 #include "platform/ado/text.h"
 #include "platform/com/error.h"
 

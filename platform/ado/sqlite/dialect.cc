@@ -190,18 +190,6 @@ std::string Translate(std::string_view sql, const SchemaLookup& schema) {
   return tsql::Rewriter(sql, hooks).Run().Text();
 }
 
-std::string MoneyText(int64_t row_version) {
-  // The magnitude as unsigned so that the most negative value has one too.
-  uint64_t magnitude = row_version < 0 ? 0 - static_cast<uint64_t>(row_version) : static_cast<uint64_t>(row_version);
-  char buf[48];
-  int n = std::snprintf(buf, sizeof buf, "%s%llu.%04llu", row_version < 0 ? "-" : "",
-                        static_cast<unsigned long long>(magnitude / 10000),
-                        static_cast<unsigned long long>(magnitude % 10000));
-  std::string text(buf, static_cast<size_t>(n));
-  if (text.size() < 30) text.append(30 - text.size(), ' ');
-  return text;
-}
-
 std::vector<int> CurrentTimeColumns(std::string_view statement) {
   TokenView v(statement);
   size_t end = v.size();

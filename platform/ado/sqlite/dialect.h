@@ -26,6 +26,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/ado/numeric_rules.h"
 #include "platform/ado/tsql/constructs.h"  // kCastToIntFunction
 
 namespace ado::sqlite {
@@ -52,10 +53,8 @@ using SchemaLookup = std::function<std::vector<DeclaredColumn>(std::string_view 
 // subset used in a way it does not support (e.g. IDENTITY with a seed other than 1).
 std::string Translate(std::string_view sql, const SchemaLookup& schema);
 
-// How SQL Server prints a row version converted to money with style 2: the integer in
-// ten-thousandths with exactly four decimals, no separators, a minus sign when
-// negative, blank-padded to the 30 characters of a plain char.
-std::string MoneyText(int64_t row_version);
+// The row version's money text (numeric_rules.h), which mom_money_text returns.
+using ado::MoneyText;
 
 // The 0-based result columns of one statement whose select item is exactly a call of
 // the current-time function (optionally aliased); their values are dates. Items after

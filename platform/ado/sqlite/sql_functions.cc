@@ -10,7 +10,7 @@
 
 #include "platform/ado/error.h"
 #include "platform/ado/numeric_rules.h"
-#include "platform/ado/sqlite/date_text.h"
+#include "platform/ado/date_text.h"
 #include "platform/ado/sqlite/dialect.h"
 #include "platform/ado/sqlite/session_identity.h"
 

@@ -1,10 +1,10 @@
-#include "platform/ado/sqlite/date_text.h"
+#include "platform/ado/date_text.h"
 
 #include <cmath>
 #include <cstdio>
 #include <ctime>
 
-namespace ado::sqlite {
+namespace ado {
 
 namespace {
 constexpr int64_t kMsPerDay = 86400000;
@@ -60,4 +60,4 @@ std::string CurrentTimeText() {
   return std::string(buf, static_cast<size_t>(n));
 }
 
-}  // namespace ado::sqlite
+}  // namespace ado

@@ -1,6 +1,6 @@
 #pragma once
-// Dates as SQLite keeps them: ISO text "YYYY-MM-DD HH:MM:SS" with ".fff" milliseconds
-// when there are any.
+// Dates as text: ISO "YYYY-MM-DD HH:MM:SS" with ".fff" milliseconds when there are any,
+// the form SQLite keeps and the PostgreSQL provider sends and reads.
 
 #include <optional>
 #include <string>
@@ -8,7 +8,7 @@
 
 #include "platform/com/date.h"
 
-namespace ado::sqlite {
+namespace ado {
 
 std::string DateText(com::Date date);
 // Accepts what com::ParseDate accepts, keeping milliseconds; nullopt if not a date.
@@ -16,4 +16,4 @@ std::optional<com::Date> ParseDateText(std::string_view text);
 // The local time now, always with milliseconds.
 std::string CurrentTimeText();
 
-}  // namespace ado::sqlite
+}  // namespace ado
