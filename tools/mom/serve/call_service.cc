@@ -124,7 +124,7 @@ class Run {
         connection.RollbackTrans();
         return ErrorStatus(e, operation_);
       }
-      Json outcome = call_.Outcome(result);
+      Json outcome = call_.Outcome(result, /*echo_given_recordsets=*/false);
       if (result.ToBool()) {
         CallAnswer answer = Answer(200, Dump(outcome), "true");
         if (!key_.empty()) store_.Complete(connection, key_, answer.status, answer.body);
@@ -158,7 +158,7 @@ class Run {
     CallAnswer answer;
     try {
       com::Variant result = call_.Invoke();
-      Json outcome = call_.Outcome(result);
+      Json outcome = call_.Outcome(result, /*echo_given_recordsets=*/false);
       answer = result.ToBool() ? Answer(200, Dump(outcome), "true") : Refusal(nullptr, outcome);
     } catch (const com::Error& e) {
       answer = ErrorStatus(e, operation_);
