@@ -1,7 +1,5 @@
 #include "database/quantity_journal.h"
 
-#include <sqlite3.h>
-
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -10,6 +8,7 @@
 #include "database/idempotency_table.h"
 #include "database/manufacturing_db.h"
 #include "database/postgres_database.h"
+#include "platform/ado/connection.h"
 #include "platform/ado/connection_string.h"
 #include "platform/ado/field.h"
 #include "platform/ado/recordset.h"
@@ -67,46 +66,52 @@ UpgradeResult UpgradePostgres(const std::string& connection_string) {
   }
 }
 
-struct SqliteCloser {
-  void operator()(sqlite3* db) const { sqlite3_close(db); }
-};
-
-// The file is changed through SQLite itself: the journal's trigger is the embedded
-// database's own SQL, which is not the component's dialect.
+// Through the data layer's SQLite provider, as the database is made: the journal's
+// trigger passes through its dialect unchanged.
 class SqliteUpgrade {
  public:
-  explicit SqliteUpgrade(const std::string& path) {
-    sqlite3* raw = nullptr;
-    const int rc = sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READWRITE, nullptr);
-    db_.reset(raw);
-    if (rc != SQLITE_OK)
-      throw std::runtime_error("无法打开数据库文件 " + path + ": " + (raw ? sqlite3_errmsg(raw) : sqlite3_errstr(rc)));
-    sqlite3_busy_timeout(raw, 30000);
-  }
-  void Exec(const char* sql) {
-    char* message = nullptr;
-    if (sqlite3_exec(db_.get(), sql, nullptr, nullptr, &message) != SQLITE_OK) {
-      std::string text = std::string("升级失败: ") + (message ? message : sqlite3_errmsg(db_.get()));
-      sqlite3_free(message);
-      throw std::runtime_error(text);
+  explicit SqliteUpgrade(const std::string& path) : db_(ado::Connection::Create()) {
+    try {
+      db_->Open(ado::ConnectionString::ForSqliteFile(path));
+    } catch (const com::Error& e) {
+      throw std::runtime_error("无法打开数据库文件 " + path + ": " + e.description());
     }
   }
-  void RollbackQuietly() { sqlite3_exec(db_.get(), "ROLLBACK", nullptr, nullptr, nullptr); }
+  void Begin() { Guarded([&] { db_->BeginTrans(); }); }
+  void Commit() { Guarded([&] { db_->CommitTrans(); }); }
+  void Exec(const char* sql) { Guarded([&] { Run(*db_, sql); }); }
+  void RollbackQuietly() noexcept {
+    try {
+      if (db_->session().InTransaction()) db_->RollbackTrans();
+    } catch (...) {
+      // The connection's release rolls back what is left.
+    }
+  }
   int64_t Int(const char* sql) {
-    sqlite3_stmt* raw = nullptr;
-    if (sqlite3_prepare_v2(db_.get(), sql, -1, &raw, nullptr) != SQLITE_OK)
-      throw std::runtime_error(std::string("升级失败: ") + sqlite3_errmsg(db_.get()));
-    std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> statement(raw, sqlite3_finalize);
-    return sqlite3_step(raw) == SQLITE_ROW ? sqlite3_column_int64(raw, 0) : 0;
+    int64_t value = 0;
+    Guarded([&] {
+      com::Ptr<ado::Recordset> rs = db_->Execute(sql);
+      if (!rs->Eof()) value = rs->fields().Item(0).Value().ToI8();
+    });
+    return value;
   }
 
  private:
-  std::unique_ptr<sqlite3, SqliteCloser> db_;
+  template <class F>
+  void Guarded(F&& f) {
+    try {
+      f();
+    } catch (const com::Error& e) {
+      throw std::runtime_error("升级失败: " + e.description());
+    }
+  }
+
+  com::Ptr<ado::Connection> db_;
 };
 
 UpgradeResult UpgradeSqlite(const std::string& path) {
   SqliteUpgrade db(path);
-  db.Exec("BEGIN IMMEDIATE");
+  db.Begin();
   try {
     if (db.Int("select count(*) from sqlite_master where type = 'table' "
                "and name in ('mom_orderdetail', 'sys_doccode', 'sys_rowversion')") != 3)
@@ -117,7 +122,7 @@ UpgradeResult UpgradeSqlite(const std::string& path) {
     const bool had = version == kJournalSchemaVersion &&
                      db.Int("select count(*) from sqlite_master where type = 'table' and name = 'sys_qtyjournal'") > 0;
     if (!had) db.Exec(QuantityJournalSql());
-    db.Exec("COMMIT");
+    db.Commit();
     return had ? UpgradeResult::kUpToDate : UpgradeResult::kJournalAdded;
   } catch (...) {
     db.RollbackQuietly();
